@@ -1,0 +1,59 @@
+#pragma once
+
+#include "core/eventpump.h"
+#include "core/messages.h"
+#include "core/programvalues.h"
+
+#include <QFont>
+#include <QString>
+#include <array>
+
+namespace krn {
+
+class Link;
+class ProfileFile;
+
+// What the window's lists show when a command button is pressed. Positions are
+// 0-based, -1 when nothing is selected.
+struct FormSnapshot {
+    int portListIndex = -1;         // serial port list
+    QString baudText;               // line speed list
+    QString screenText;             // screen number list
+    int colourPosition = -1;        // colour mode list
+    QString widthText;              // panel width box
+    QString heightText;             // panel height box
+    int newBaudPosition = -1;       // new line speed list
+    int clockLanguagePosition = -1; // clock language list
+    int scanPosition = -1;          // scan mode list
+    QString newScreenText;          // new screen number list
+    std::array<int, 5> hardwarePositions{-1, -1, -1, -1, -1};
+    QString wiringCountText;        // text of the fourth hardware list
+};
+
+// Runs the controller commands behind the buttons: opens the link, builds the
+// payload, sends, closes, reports.
+class Commander {
+public:
+    Commander(ProgramValues& values, Link& link, ProfileFile& settings, MessageSink& boxes,
+              EventPump& pump);
+
+    // One command button (1, 3, 4, 5, 7, 8, 9). Returns true when the command
+    // was delivered and the success message has been shown; the window then
+    // keeps its link lists in step (indices 3 and 9). A delivered clock
+    // download (4) has already stored the clock settings.
+    bool Send_Function(int index, const FormSnapshot& form, const QFont& clockFont);
+
+    // True while a command is on the wire; the window ignores command buttons
+    // then, so two commands never interleave their frames.
+    bool running() const { return m_running; }
+
+private:
+    ProgramValues& m_values;
+    Link& m_link;
+    ProfileFile& m_settings;
+    MessageSink& m_boxes;
+    EventPump& m_pump;
+    bool m_running = false;
+};
+
+} // namespace krn
