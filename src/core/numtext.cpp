@@ -56,10 +56,11 @@ double leadingNumber(QStringView text)
 
     bool ok = false;
     const double value = literal.toDouble(&ok);
-    if (ok)
-        return value;
-    // toDouble refuses values beyond double range; keep the sign so the
+    // toDouble refuses values beyond double range: one too small to represent
+    // ("1e-400") comes back as 0 and is 0; one too large keeps its sign so the
     // conversion that follows reports an overflow rather than reading 0.
+    if (ok || value == 0.0)
+        return value;
     return literal.startsWith(u'-') ? -std::numeric_limits<double>::infinity()
                                     : std::numeric_limits<double>::infinity();
 }
