@@ -3,32 +3,14 @@
 #include "core/eventpump.h"
 #include "core/messages.h"
 #include "core/programvalues.h"
+#include "formsnapshot.h"
 
 #include <QFont>
-#include <QString>
-#include <array>
 
 namespace krn {
 
 class Link;
 class ProfileFile;
-
-// What the window's lists show when a command button is pressed. Positions are
-// 0-based, -1 when nothing is selected.
-struct FormSnapshot {
-    int portListIndex = -1;         // serial port list
-    QString baudText;               // line speed list
-    QString screenText;             // screen number list
-    int colourPosition = -1;        // colour mode list
-    QString widthText;              // panel width box
-    QString heightText;             // panel height box
-    int newBaudPosition = -1;       // new line speed list
-    int clockLanguagePosition = -1; // clock language list
-    int scanPosition = -1;          // scan mode list
-    QString newScreenText;          // new screen number list
-    std::array<int, 5> hardwarePositions{-1, -1, -1, -1, -1};
-    QString wiringCountText;        // text of the fourth hardware list
-};
 
 // Runs the controller commands behind the buttons: opens the link, builds the
 // payload, sends, closes, reports.

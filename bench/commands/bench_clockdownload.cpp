@@ -1,0 +1,198 @@
+// How long the clock download takes against the virtual screen, next to the
+// time its bytes need on a real line, and what one glyph costs to draw.
+// Prints figures; speed is never a failure here.
+
+#include "commands/commander.h"
+#include "commands/glyphs.h"
+#include "link/link.h"
+#include "link/portmap.h"
+#include "link/qteventpump.h"
+#include "link/qtserialport.h"
+#include "settings/profilefile.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QFontInfo>
+#include <QGuiApplication>
+#include <QLocale>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+namespace {
+
+class CountingBoxes : public krn::MessageSink {
+public:
+    void show(const QString& body, const QString& title, krn::MessageIcon) override
+    {
+        last = title + QStringLiteral(": ") + body;
+        ++count;
+    }
+    QString last;
+    int count = 0;
+};
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    const size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+QFont clockFont()
+{
+    QFont f(QStringLiteral("Unifont"));
+    f.setPixelSize(16);
+    return f;
+}
+
+void benchRasteriser()
+{
+    const QFont font = clockFont();
+    std::printf("Rasteriser (font %s, %d px), median of 500 runs per glyph:\n",
+                qPrintable(QFontInfo(font).family()), QFontInfo(font).pixelSize());
+    struct Case {
+        const char* name;
+        QString text;
+    };
+    const Case cases[] = {
+        {"narrow (English clock)", krn::glyphs::glyphText(1)},
+        {"wide (CJK weekday names)", QStringLiteral("℃星期日一二三四五六")},
+    };
+    qint64 drawn = 0;
+    for (const Case& c : cases) {
+        std::vector<double> perGlyph;
+        for (QChar ch : c.text) {
+            std::vector<double> runs;
+            for (int i = 0; i < 500; ++i) {
+                QElapsedTimer t;
+                t.start();
+                const QByteArray bytes = krn::glyphs::rasterise(font, ch);
+                runs.push_back(double(t.nsecsElapsed()) / 1000.0);
+                drawn += bytes.size();
+            }
+            perGlyph.push_back(median(runs));
+        }
+        std::printf("  %-26s %7.1f us per glyph (median over %zu glyphs; slowest %.1f us)\n",
+                    c.name, median(perGlyph), perGlyph.size(),
+                    *std::max_element(perGlyph.begin(), perGlyph.end()));
+    }
+    std::printf("  (%lld glyph bytes drawn)\n", static_cast<long long>(drawn));
+}
+
+QString vscreenPath()
+{
+    const QByteArray env = qgetenv("KRN_VSCREEN");
+    if (!env.isEmpty())
+        return QString::fromLocal8Bit(env);
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/krntools-vscreen");
+}
+
+// Starts the virtual screen and returns the device it prints on its ready
+// line, or an empty string.
+QString startVScreen(QProcess& vscreen)
+{
+    vscreen.setProgram(vscreenPath());
+    vscreen.setArguments({QStringLiteral("--screen"), QStringLiteral("1")});
+    vscreen.setProcessChannelMode(QProcess::SeparateChannels);
+    vscreen.start();
+    if (!vscreen.waitForStarted(5000))
+        return {};
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < 5000) {
+        while (vscreen.canReadLine()) {
+            const QString line = QString::fromUtf8(vscreen.readLine()).trimmed();
+            if (line.startsWith(QLatin1String("ready ")))
+                return line.mid(6).section(u' ', 0, 0);
+        }
+        vscreen.waitForReadyRead(100);
+    }
+    return {};
+}
+
+void benchDownload()
+{
+    QProcess vscreen;
+    const QString device = startVScreen(vscreen);
+    if (device.isEmpty()) {
+        std::printf("Clock download: the virtual screen %s did not start; no figure.\n",
+                    qPrintable(vscreenPath()));
+        return;
+    }
+
+    QTemporaryDir dir;
+    krn::ProfileFile settings(dir.filePath(QStringLiteral("krntools.ini")));
+    settings.writeText(u"Ports", u"1", device);
+    krn::ProgramValues values;
+    values.ClockLanguage = 1;
+    values.ClockFontName = QStringLiteral("Unifont");
+    values.ClockFontSize = 12;
+    krn::QtSerialPort port;
+    krn::PortMap ports(&settings);
+    CountingBoxes boxes;
+    krn::SteadyClock clock;
+    krn::QtEventPump pump;
+    krn::Link link(values.link, port, ports, boxes, clock, pump);
+    krn::Commander commander(values, link, settings, boxes, pump);
+
+    krn::FormSnapshot form;
+    form.portListIndex = 0;
+    form.baudText = QStringLiteral("9600");
+    form.screenText = QStringLiteral("1");
+    form.clockLanguagePosition = 1;
+
+    const int runs = 9;
+    std::vector<double> ms;
+    int frames = 0;
+    for (int i = 0; i < runs; ++i) {
+        const qint32 before = values.link.FrameSequence;
+        QElapsedTimer t;
+        t.start();
+        const bool ok = commander.Send_Function(4, form, clockFont());
+        ms.push_back(double(t.nsecsElapsed()) / 1e6);
+        frames = (values.link.FrameSequence - before + 256) % 256;
+        if (!ok) {
+            std::printf("Clock download failed: %s\n", qPrintable(boxes.last));
+            break;
+        }
+    }
+    vscreen.terminate();
+    vscreen.waitForFinished(3000);
+    if (ms.size() < size_t(runs))
+        return;
+
+    // 912 glyph bytes in 29 frames, each with a 6-byte header and a checksum;
+    // every frame waits for its one-byte acknowledgement. A byte on the line
+    // is 11 bits: start, 8 data, odd parity, stop.
+    const int glyphBytes = 912;
+    const int wireBytes = glyphBytes + frames * 7;
+    const int ackBytes = frames;
+    std::printf("Clock download, English clock, %d frames, %d bytes sent + %d acknowledgements:\n",
+                frames, wireBytes, ackBytes);
+    std::printf("  virtual screen on a pty (ack mode): median %.1f ms, best %.1f ms over %d runs\n",
+                median(ms), *std::min_element(ms.begin(), ms.end()), runs);
+    for (int bps : {9600, 57600}) {
+        const double sent = wireBytes * 11.0 * 1000.0 / bps;
+        const double acks = ackBytes * 11.0 * 1000.0 / bps;
+        std::printf("  real line at %5d bit/s: %.1f ms for the frames, %.1f ms with the "
+                    "acknowledgements\n",
+                    bps, sent, sent + acks);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates));
+    benchRasteriser();
+    benchDownload();
+    return 0;
+}

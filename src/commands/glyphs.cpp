@@ -1,0 +1,96 @@
+#include "glyphs.h"
+
+#include "core/failure.h"
+#include "strings/stringtable.h"
+
+#include <QCoreApplication>
+#include <QFontMetrics>
+#include <QGuiApplication>
+#include <QPainter>
+
+namespace krn::glyphs {
+
+namespace {
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("krn", text);
+}
+
+constexpr int CanvasSize = 32;
+} // namespace
+
+QString glyphText(qint32 clockLanguage)
+{
+    QString text = QStringLiteral("0123456789-: ");
+    if (clockLanguage == 0) {
+        text += strings::load(strings::ChineseClockGlyphs);
+    } else {
+        // The degree sign is one narrow cell and 'C' another: the unit takes
+        // the same 32 bytes as the Chinese clock's single wide glyph.
+        text += QChar(0x00B0);
+        text += u'C';
+        for (const char* day : {"Sun", "Mon", "Tue", "Wed", "Thu", "Fri", "Sat"})
+            text += u' ' + QLatin1String(day) + QStringLiteral("  ");
+    }
+    return text;
+}
+
+bool isWide(QChar c)
+{
+    return c.unicode() > 0x00FF;
+}
+
+QImage renderGlyph(const QFont& font, QChar c)
+{
+    if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr)
+        throw Failure(tr("The clock glyphs cannot be drawn: the program has no graphical "
+                         "session."));
+
+    QImage image(CanvasSize, CanvasSize, QImage::Format_RGB32);
+    image.fill(Qt::black);
+
+    // Hard edges only: a smoothed edge would light bits by accident of the
+    // threshold.
+    QFont face(font);
+    face.setStyleStrategy(QFont::NoAntialias);
+
+    QPainter painter;
+    if (!painter.begin(&image))
+        throw Failure(tr("The clock glyphs cannot be drawn: the drawing surface refused."));
+    painter.setFont(face);
+    painter.setPen(QColor(255, 0, 0));
+    const QFontMetrics metrics(face, &image);
+    painter.drawText(QPoint(0, metrics.ascent()), QString(c));
+    painter.end();
+    return image;
+}
+
+QByteArray sampleGlyph(const QImage& image, bool wide)
+{
+    const int columns = wide ? 2 * HalfColumns : HalfColumns;
+    if (image.width() < columns || image.height() < CellRows)
+        throw Failure(tr("The clock glyph picture is %1 x %2 pixels, smaller than one cell.")
+                          .arg(image.width())
+                          .arg(image.height()));
+
+    QByteArray bytes;
+    bytes.reserve(wide ? WideBytes : NarrowBytes);
+    for (int left = 0; left < columns; left += HalfColumns) {
+        for (int row = 0; row < CellRows; ++row) {
+            quint8 byte = 0;
+            for (int bit = 0; bit < HalfColumns; ++bit) {
+                if (qRed(image.pixel(left + bit, row)) >= LitRed)
+                    byte |= quint8(0x80 >> bit);
+            }
+            bytes.append(char(byte));
+        }
+    }
+    return bytes;
+}
+
+QByteArray rasterise(const QFont& font, QChar c)
+{
+    return sampleGlyph(renderGlyph(font, c), isWide(c));
+}
+
+} // namespace krn::glyphs
