@@ -175,8 +175,9 @@ private Q_SLOTS:
             QCOMPARE(rig.boxes.boxes[0].title, QStringLiteral("error--sending byte..."));
             QVERIFY2(ms >= 3000, qPrintable(QString::number(ms)));
         }
+        // Both clocks count whole milliseconds, so "50 ms" may read 49 here.
         if (screen == QLatin1String("255"))
-            QVERIFY2(ms >= 50 && ms < 1000, qPrintable(QString::number(ms)));
+            QVERIFY2(ms >= 49 && ms < 1000, qPrintable(QString::number(ms)));
         QVERIFY(vs.waitForLines(1));
         QVERIFY(vs.logLines().first().contains(QLatin1String("checksum good")));
     }
