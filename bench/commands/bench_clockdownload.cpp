@@ -9,6 +9,7 @@
 #include "link/qteventpump.h"
 #include "link/qtserialport.h"
 #include "settings/profilefile.h"
+#include "support/vscreenprocess.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -16,7 +17,6 @@
 #include <QFontInfo>
 #include <QGuiApplication>
 #include <QLocale>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
@@ -83,46 +83,15 @@ void benchRasteriser()
     std::printf("  (%lld glyph bytes drawn)\n", static_cast<long long>(drawn));
 }
 
-QString vscreenPath()
-{
-    const QByteArray env = qgetenv("KRN_VSCREEN");
-    if (!env.isEmpty())
-        return QString::fromLocal8Bit(env);
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/krntools-vscreen");
-}
-
-// Starts the virtual screen and returns the device it prints on its ready
-// line, or an empty string.
-QString startVScreen(QProcess& vscreen)
-{
-    vscreen.setProgram(vscreenPath());
-    vscreen.setArguments({QStringLiteral("--screen"), QStringLiteral("1")});
-    vscreen.setProcessChannelMode(QProcess::SeparateChannels);
-    vscreen.start();
-    if (!vscreen.waitForStarted(5000))
-        return {};
-    QElapsedTimer t;
-    t.start();
-    while (t.elapsed() < 5000) {
-        while (vscreen.canReadLine()) {
-            const QString line = QString::fromUtf8(vscreen.readLine()).trimmed();
-            if (line.startsWith(QLatin1String("ready ")))
-                return line.mid(6).section(u' ', 0, 0);
-        }
-        vscreen.waitForReadyRead(100);
-    }
-    return {};
-}
-
 void benchDownload()
 {
-    QProcess vscreen;
-    const QString device = startVScreen(vscreen);
-    if (device.isEmpty()) {
-        std::printf("Clock download: the virtual screen %s did not start; no figure.\n",
-                    qPrintable(vscreenPath()));
+    krn::test::VScreenProcess vscreen;
+    if (!vscreen.start({QStringLiteral("--screen"), QStringLiteral("1")})) {
+        std::printf("Clock download: the virtual screen did not start (%s); no figure.\n",
+                    qPrintable(vscreen.errorText()));
         return;
     }
+    const QString device = vscreen.device();
 
     QTemporaryDir dir;
     krn::ProfileFile settings(dir.filePath(QStringLiteral("krntools.ini")));
@@ -160,8 +129,7 @@ void benchDownload()
             break;
         }
     }
-    vscreen.terminate();
-    vscreen.waitForFinished(3000);
+    vscreen.stop();
     if (ms.size() < size_t(runs))
         return;
 
