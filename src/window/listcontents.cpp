@@ -1,0 +1,108 @@
+#include "listcontents.h"
+
+#include <QCoreApplication>
+#include <array>
+
+namespace krn::lists {
+
+namespace {
+
+QStringList numbers(int first, int last, int step)
+{
+    QStringList items;
+    for (int n = first; n <= last; n += step)
+        items << QString::number(n);
+    return items;
+}
+
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("krn", text);
+}
+
+} // namespace
+
+QStringList communicationModes()
+{
+    return {QStringLiteral("232串行口通讯"), QStringLiteral("TCP/IP通讯")};
+}
+
+QStringList serialPorts()
+{
+    QStringList items;
+    for (int n = 1; n <= 16; ++n)
+        items << QStringLiteral("串口") + QString::number(n);
+    return items;
+}
+
+QStringList baudRates()
+{
+    return {QStringLiteral("9600"), QStringLiteral("19200"), QStringLiteral("38400"),
+            QStringLiteral("57600")};
+}
+
+QStringList screenNumbers()
+{
+    return numbers(0, 255, 1);
+}
+
+QStringList colourModes()
+{
+    return {QStringLiteral("双色"), QStringLiteral("单色")};
+}
+
+QStringList panelWidths()
+{
+    return numbers(32, 512, 16);
+}
+
+QStringList panelHeights()
+{
+    return numbers(16, 64, 16);
+}
+
+QStringList scanModes()
+{
+    return {QStringLiteral("1/16"), QStringLiteral("1/8"), QStringLiteral("1/4"),
+            QStringLiteral("静态")};
+}
+
+QStringList hardwareOptions(int list)
+{
+    switch (list) {
+    case 0:
+        return {QStringLiteral("低有效"), QStringLiteral("高有效")};
+    case 1:
+        return {QStringLiteral("左高"), QStringLiteral("左低")};
+    case 2:
+        return {QStringLiteral("取反"), QStringLiteral("正常")};
+    case 3:
+        return {QStringLiteral("2"), QStringLiteral("4"), QStringLiteral("8"),
+                QStringLiteral("16")};
+    case 4:
+        return numbers(1, 9, 1);
+    default:
+        return {};
+    }
+}
+
+QString comboRole(int index)
+{
+    static constexpr std::array roles{
+        "communication mode", "serial port", "line speed",        "screen number",
+        "colour mode",        "panel width", "panel height",      "new line speed",
+        "clock language",     "scan mode",   "new screen number",
+    };
+    return index >= 0 && std::size_t(index) < roles.size() ? tr(roles[std::size_t(index)])
+                                                           : QString();
+}
+
+QString hardwareRole(int index)
+{
+    static constexpr std::array roles{"OE polarity", "byte order", "byte inversion", "wiring count",
+                                      "wiring mode"};
+    return index >= 0 && std::size_t(index) < roles.size() ? tr(roles[std::size_t(index)])
+                                                           : QString();
+}
+
+} // namespace krn::lists
