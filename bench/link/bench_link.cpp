@@ -138,10 +138,12 @@ int main(int argc, char** argv)
     std::sort(us.begin(), us.end());
     const auto pct = [&](double p) { return us[size_t(p * double(us.size() - 1))]; };
 
-    std::printf("unanswered wait, SendFrame      : %7.1f ms CPU over %6.0f ms wall (%.2f%% of a core)\n",
-                oursCpu, oursWall, 100.0 * oursCpu / oursWall);
-    std::printf("unanswered wait, busy-poll loop : %7.1f ms CPU over %6.0f ms wall (%.2f%% of a core)\n",
-                busyCpu, busyWall, 100.0 * busyCpu / busyWall);
+    std::printf(
+        "unanswered wait, SendFrame      : %7.1f ms CPU over %6.0f ms wall (%.2f%% of a core)\n",
+        oursCpu, oursWall, 100.0 * oursCpu / oursWall);
+    std::printf(
+        "unanswered wait, busy-poll loop : %7.1f ms CPU over %6.0f ms wall (%.2f%% of a core)\n",
+        busyCpu, busyWall, 100.0 * busyCpu / busyWall);
     std::printf("acknowledgement latency, %d frames (%d unacknowledged): median %.0f us, "
                 "p99 %.0f us, max %.0f us\n",
                 frames, failures, pct(0.5), pct(0.99), us.back());

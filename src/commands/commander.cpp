@@ -13,8 +13,9 @@ namespace krn {
 
 namespace {
 constexpr int ClockDownload = 4;
+} // namespace
 
-bool isCommand(int index)
+bool Commander::isCommand(int index)
 {
     switch (index) {
     case 1:
@@ -29,7 +30,6 @@ bool isCommand(int index)
         return false;
     }
 }
-} // namespace
 
 Commander::Commander(ProgramValues& values, Link& link, ProfileFile& settings, MessageSink& boxes,
                      EventPump& pump)

@@ -29,6 +29,9 @@ public:
     // then, so two commands never interleave their frames.
     bool running() const { return m_running; }
 
+    // The buttons that send something to the screen.
+    static bool isCommand(int index);
+
 private:
     ProgramValues& m_values;
     Link& m_link;

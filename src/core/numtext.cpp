@@ -103,10 +103,25 @@ template <typename T> T narrowWhole(qint64 value)
 
 } // namespace
 
-qint32 toInt32(double value) { return narrowRounded<qint32>(value); }
-qint16 toInt16(double value) { return narrowRounded<qint16>(value); }
-quint8 toByte(double value) { return narrowRounded<quint8>(value); }
-qint16 wholeToInt16(qint64 value) { return narrowWhole<qint16>(value); }
-quint8 wholeToByte(qint64 value) { return narrowWhole<quint8>(value); }
+qint32 toInt32(double value)
+{
+    return narrowRounded<qint32>(value);
+}
+qint16 toInt16(double value)
+{
+    return narrowRounded<qint16>(value);
+}
+quint8 toByte(double value)
+{
+    return narrowRounded<quint8>(value);
+}
+qint16 wholeToInt16(qint64 value)
+{
+    return narrowWhole<qint16>(value);
+}
+quint8 wholeToByte(qint64 value)
+{
+    return narrowWhole<quint8>(value);
+}
 
 } // namespace krn

@@ -24,11 +24,11 @@ struct LinkState {
 // Everything the program keeps for the whole run, zero/empty at start.
 struct ProgramValues {
     LinkState link;
-    bool UiReady = false;      // list handlers do nothing while false
-    QString SettingsPath;      // full path of krntools.ini
-    qint32 ClockLanguage = 0;  // 0 Chinese clock, anything else English clock
-    QString ClockFontName;     // face of the clock font
-    qint16 ClockFontSize = 0;  // points
+    bool UiReady = false;     // list handlers do nothing while false
+    QString SettingsPath;     // full path of krntools.ini
+    qint32 ClockLanguage = 0; // 0 Chinese clock, anything else English clock
+    QString ClockFontName;    // face of the clock font
+    qint16 ClockFontSize = 0; // points
 };
 
 } // namespace krn

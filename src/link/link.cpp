@@ -11,7 +11,10 @@
 namespace krn {
 
 namespace {
-QString tr(const char* text) { return QCoreApplication::translate("krn", text); }
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("krn", text);
+}
 } // namespace
 
 Link::Link(LinkState& state, SerialPort& port, const PortMap& ports, MessageSink& boxes,
@@ -20,7 +23,10 @@ Link::Link(LinkState& state, SerialPort& port, const PortMap& ports, MessageSink
 {
 }
 
-bool Link::isOpen() const { return m_port.isOpen(); }
+bool Link::isOpen() const
+{
+    return m_port.isOpen();
+}
 
 void Link::fail(const QString& description, const QString& title, MessageIcon icon)
 {
@@ -46,10 +52,10 @@ void Link::OpenPort()
 {
     try {
         const qint32 screen = m_state.ScreenNumber;
-        m_state.StatusMessage = strings::load(strings::ControllerNotFound) + QStringLiteral("\r\n") +
-                                strings::load(strings::ScreenNumberLabel) +
-                                (screen < 0 ? QString::number(screen)
-                                            : QStringLiteral(" ") + QString::number(screen));
+        m_state.StatusMessage =
+            strings::load(strings::ControllerNotFound) + QStringLiteral("\r\n") +
+            strings::load(strings::ScreenNumberLabel) +
+            (screen < 0 ? QString::number(screen) : QStringLiteral(" ") + QString::number(screen));
         m_state.BusyFlag = 1;
         if (!m_port.isOpen()) {
             if (m_state.PortNumber < 1)

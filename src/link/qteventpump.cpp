@@ -10,7 +10,10 @@ QtEventPump::QtEventPump()
     m_deadline.setTimerType(Qt::PreciseTimer);
 }
 
-void QtEventPump::processPending() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+void QtEventPump::processPending()
+{
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 void QtEventPump::waitForEvents(std::chrono::milliseconds maxWait)
 {

@@ -12,7 +12,10 @@
 namespace krn {
 
 namespace {
-QString tr(const char* text) { return QCoreApplication::translate("krn", text); }
+QString tr(const char* text)
+{
+    return QCoreApplication::translate("krn", text);
+}
 
 // Whether we could open the device at all with our rights; lets us tell "in
 // use" from "no permission", which QSerialPort reports as one error.
@@ -33,7 +36,10 @@ QtSerialPort::QtSerialPort()
                      [this](QSerialPort::SerialPortError e) { onError(e); });
 }
 
-bool QtSerialPort::isOpen() const { return m_port.isOpen(); }
+bool QtSerialPort::isOpen() const
+{
+    return m_port.isOpen();
+}
 
 void QtSerialPort::configure(const QString& device, const LineSettings& settings)
 {
@@ -124,7 +130,10 @@ void QtSerialPort::write(const QByteArray& bytes)
     m_port.flush();
 }
 
-QString QtSerialPort::takeFault() { return std::exchange(m_fault, QString()); }
+QString QtSerialPort::takeFault()
+{
+    return std::exchange(m_fault, QString());
+}
 
 void QtSerialPort::onError(QSerialPort::SerialPortError error)
 {

@@ -275,16 +275,9 @@ void KRN_Tools::CmdOk_Click(int index)
         case 6:
             chooseClockFont();
             break;
-        case 1:
-        case 3:
-        case 4:
-        case 5:
-        case 7:
-        case 8:
-        case 9:
-            runCommand(index);
-            break;
         default:
+            if (Commander::isCommand(index))
+                runCommand(index);
             break;
         }
     } catch (const Failure& failure) {

@@ -10,6 +10,7 @@
 #include "link/qteventpump.h"
 #include "link/qtserialport.h"
 #include "settings/profilefile.h"
+#include "support/recordingboxes.h"
 #include "support/vscreenprocess.h"
 
 #include <QFile>
@@ -20,20 +21,7 @@
 
 namespace krn::test {
 
-struct Box {
-    QString body;
-    QString title;
-    krn::MessageIcon icon;
-};
-
-class RecordingBoxes : public krn::MessageSink {
-public:
-    void show(const QString& body, const QString& title, krn::MessageIcon icon) override
-    {
-        boxes.append({body, title, icon});
-    }
-    QList<Box> boxes;
-};
+using Box = RecordedBox;
 
 inline const QString SuccessBody = QStringLiteral("Set parameter ok!");
 inline const QString SuccessTitle = QStringLiteral("Prompt Window");

@@ -7,26 +7,15 @@
 #include "core/failure.h"
 #include "core/messages.h"
 #include "link/serialport.h"
+#include "support/recordingboxes.h"
 
 #include <QList>
 #include <QMetaType>
 #include <QString>
 #include <functional>
 
-struct RecordedBox {
-    QString body;
-    QString title;
-    krn::MessageIcon icon;
-};
-
-class RecordingBoxes : public krn::MessageSink {
-public:
-    void show(const QString& body, const QString& title, krn::MessageIcon icon) override
-    {
-        boxes.append({body, title, icon});
-    }
-    QList<RecordedBox> boxes;
-};
+using krn::test::RecordedBox;
+using krn::test::RecordingBoxes;
 
 class FakeClock : public krn::MsClock {
 public:

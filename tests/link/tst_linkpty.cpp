@@ -21,7 +21,10 @@ using krn::test::PtyPair;
 using krn::test::VScreenProcess;
 
 namespace {
-QByteArray hex(const char* h) { return QByteArray::fromHex(h); }
+QByteArray hex(const char* h)
+{
+    return QByteArray::fromHex(h);
+}
 
 double cpuMs()
 {
@@ -37,10 +40,7 @@ class TestLinkPty : public QObject {
 
     // Everything a command needs, with port 1 mapped to `device`.
     struct Rig {
-        explicit Rig(const QString& device)
-        {
-            settings.writeText(u"Ports", u"1", device);
-        }
+        explicit Rig(const QString& device) { settings.writeText(u"Ports", u"1", device); }
         QTemporaryDir dir;
         ProfileFile settings{dir.filePath(QStringLiteral("krntools.ini"))};
         PortMap ports{&settings};
@@ -95,10 +95,10 @@ private Q_SLOTS:
         QTest::addColumn<QByteArrayList>("batches");
         QTest::addColumn<bool>("delivered");
         QTest::addColumn<QString>("body");
-        QTest::newRow("nak, then ack later") << QByteArrayList{hex("15"), hex("06")} << true
-                                             << QString();
-        QTest::newRow("junk, then ack later") << QByteArrayList{hex("0102"), hex("06")} << true
-                                              << QString();
+        QTest::newRow("nak, then ack later")
+            << QByteArrayList{hex("15"), hex("06")} << true << QString();
+        QTest::newRow("junk, then ack later")
+            << QByteArrayList{hex("0102"), hex("06")} << true << QString();
         QTest::newRow("nak only") << QByteArrayList{hex("15")} << false << "Send error!";
     }
     void repliesFromTheFarEnd()
@@ -146,17 +146,18 @@ private Q_SLOTS:
         QTest::addColumn<QString>("screen");
         QTest::addColumn<bool>("delivered");
         QTest::addColumn<QString>("body");
-        const QString none = QStringLiteral("The hardware control system can't be find!\r\nNumber ");
+        const QString none =
+            QStringLiteral("The hardware control system can't be find!\r\nNumber ");
         QTest::newRow("ack") << QStringList{} << "1" << true << QString();
         QTest::newRow("slow ack") << QStringList{"--delay", "400"} << "1" << true << QString();
-        QTest::newRow("nak and ack in one batch") << QStringList{"--mode", "garbage"} << "1"
-                                                  << false << "Send error!";
+        QTest::newRow("nak and ack in one batch")
+            << QStringList{"--mode", "garbage"} << "1" << false << "Send error!";
         QTest::newRow("another screen's number") << QStringList{} << "3" << false << none + "3";
-        QTest::newRow("silent screen") << QStringList{"--mode", "silent"} << "1" << false
-                                       << none + "1";
+        QTest::newRow("silent screen")
+            << QStringList{"--mode", "silent"} << "1" << false << none + "1";
         QTest::newRow("broadcast, nobody answers") << QStringList{} << "255" << true << QString();
-        QTest::newRow("broadcast, a nak") << QStringList{"--mode", "nak", "--broadcast-ack"}
-                                          << "255" << true << QString();
+        QTest::newRow("broadcast, a nak")
+            << QStringList{"--mode", "nak", "--broadcast-ack"} << "255" << true << QString();
     }
     void virtualScreenModes()
     {

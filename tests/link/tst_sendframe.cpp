@@ -12,7 +12,10 @@
 using namespace krn;
 
 namespace {
-QByteArray hex(const char* h) { return QByteArray::fromHex(h); }
+QByteArray hex(const char* h)
+{
+    return QByteArray::fromHex(h);
+}
 } // namespace
 
 class TestSendFrame : public QObject {
@@ -56,8 +59,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("tail");
         QTest::addColumn<int>("nextSequence");
 
-        QTest::newRow("change speed") << 1 << 0 << 0x0D << hex("0200") << hex("5AA50701000D")
-                                      << hex("02F6") << 1;
+        QTest::newRow("change speed")
+            << 1 << 0 << 0x0D << hex("0200") << hex("5AA50701000D") << hex("02F6") << 1;
         QTest::newRow("broadcast wraps the sequence")
             << 255 << 255 << 0x16 << hex("0000") << hex("5AA507FFFF16") << hex("00EE") << 0;
         QTest::newRow("reset") << 7 << 41 << 0x0A << hex("0000") << hex("5AA50707290A")
@@ -147,22 +150,23 @@ private Q_SLOTS:
             QStringLiteral("The hardware control system can't be find!\r\nNumber 3");
         const QString sendError = QStringLiteral("Send error!");
         using B = FakePump::Batch;
-        QTest::newRow("ack after 10 ms") << 3 << QList<B>{{10, hex("06"), {}}} << true << 10u
-                                         << QString();
-        QTest::newRow("nak then silence") << 3 << QList<B>{{10, hex("15"), {}}} << false << 3000u
-                                          << sendError;
+        QTest::newRow("ack after 10 ms")
+            << 3 << QList<B>{{10, hex("06"), {}}} << true << 10u << QString();
+        QTest::newRow("nak then silence")
+            << 3 << QList<B>{{10, hex("15"), {}}} << false << 3000u << sendError;
         QTest::newRow("nak, then ack in a later batch")
-            << 3 << QList<B>{{10, hex("15"), {}}, {400, hex("06"), {}}} << true << 400u << QString();
+            << 3 << QList<B>{{10, hex("15"), {}}, {400, hex("06"), {}}} << true << 400u
+            << QString();
         QTest::newRow("nak and ack in one batch")
             << 3 << QList<B>{{10, hex("1506"), {}}} << false << 3000u << sendError;
         QTest::newRow("silent screen") << 3 << QList<B>{} << false << 3000u << noScreen3;
-        QTest::newRow("ack just too late") << 3 << QList<B>{{3000, hex("06"), {}}} << false
-                                           << 3000u << noScreen3;
-        QTest::newRow("ack at the last moment") << 3 << QList<B>{{2999, hex("06"), {}}} << true
-                                                << 2999u << QString();
+        QTest::newRow("ack just too late")
+            << 3 << QList<B>{{3000, hex("06"), {}}} << false << 3000u << noScreen3;
+        QTest::newRow("ack at the last moment")
+            << 3 << QList<B>{{2999, hex("06"), {}}} << true << 2999u << QString();
         QTest::newRow("broadcast, nobody answers") << 255 << QList<B>{} << true << 50u << QString();
-        QTest::newRow("broadcast, a nak") << 255 << QList<B>{{5, hex("15"), {}}} << true << 50u
-                                          << QString();
+        QTest::newRow("broadcast, a nak")
+            << 255 << QList<B>{{5, hex("15"), {}}} << true << 50u << QString();
     }
     void replies()
     {
@@ -259,17 +263,28 @@ private Q_SLOTS:
         QTest::addColumn<int>("busy");
 
         const QString head = QStringLiteral("The hardware control system can't be find!\r\nNumber");
-        QTest::newRow("first port") << 0 << "9600" << "12" << "/dev/one@9600,O,8,1" << head + " 12"
-                                    << 0;
-        QTest::newRow("sixteenth port") << 15 << "19200" << "0" << "/dev/sixteen@19200,O,8,1"
-                                        << head + " 0" << 0;
-        QTest::newRow("no screen chosen") << 0 << "57600" << "" << "/dev/one@57600,O,8,1"
-                                          << head + " 0" << 0;
-        QTest::newRow("negative screen") << 0 << "9600" << "-4" << "/dev/one@9600,O,8,1"
-                                         << head + "-4" << 0;
-        QTest::newRow("no port chosen") << -1 << "9600" << "1" << "" << head + " 1" << 1;
-        QTest::newRow("unmapped port") << 4 << "9600" << "1" << "" << head + " 1" << 1;
-        QTest::newRow("speed too large") << 0 << "1e12" << "1" << "" << "untouched" << 7;
+        QTest::newRow("first port") << 0 << "9600"
+                                    << "12"
+                                    << "/dev/one@9600,O,8,1" << head + " 12" << 0;
+        QTest::newRow("sixteenth port") << 15 << "19200"
+                                        << "0"
+                                        << "/dev/sixteen@19200,O,8,1" << head + " 0" << 0;
+        QTest::newRow("no screen chosen") << 0 << "57600"
+                                          << ""
+                                          << "/dev/one@57600,O,8,1" << head + " 0" << 0;
+        QTest::newRow("negative screen") << 0 << "9600"
+                                         << "-4"
+                                         << "/dev/one@9600,O,8,1" << head + "-4" << 0;
+        QTest::newRow("no port chosen") << -1 << "9600"
+                                        << "1"
+                                        << "" << head + " 1" << 1;
+        QTest::newRow("unmapped port") << 4 << "9600"
+                                       << "1"
+                                       << "" << head + " 1" << 1;
+        QTest::newRow("speed too large") << 0 << "1e12"
+                                         << "1"
+                                         << ""
+                                         << "untouched" << 7;
     }
     void openLink()
     {

@@ -6,6 +6,7 @@
 #include "core/messages.h"
 #include "core/programvalues.h"
 #include "settings/profilefile.h"
+#include "support/recordingboxes.h"
 #include "window/fontchooser.h"
 #include "window/krn_tools.h"
 
@@ -22,20 +23,8 @@
 
 using namespace Qt::StringLiterals;
 
-struct RecordedBox {
-    QString body;
-    QString title;
-    krn::MessageIcon icon;
-};
-
-class RecordingBoxes : public krn::MessageSink {
-public:
-    void show(const QString& body, const QString& title, krn::MessageIcon icon) override
-    {
-        boxes.append({body, title, icon});
-    }
-    QList<RecordedBox> boxes;
-};
+using krn::test::RecordedBox;
+using krn::test::RecordingBoxes;
 
 class ScriptedFontChooser : public krn::FontChooser {
 public:
