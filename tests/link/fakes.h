@@ -5,16 +5,13 @@
 
 #include "core/eventpump.h"
 #include "core/failure.h"
-#include "core/messages.h"
 #include "link/serialport.h"
 #include "support/recordingboxes.h"
 
 #include <QList>
 #include <QMetaType>
-#include <QString>
-#include <functional>
+#include <optional>
 
-using krn::test::RecordedBox;
 using krn::test::RecordingBoxes;
 
 class FakeClock : public krn::MsClock {
@@ -28,39 +25,17 @@ public:
     bool isOpen() const override { return open_; }
     void configure(const QString& device, const krn::LineSettings& s) override
     {
-        configured.append(device + QLatin1Char('@') + s.text());
+        configured.append(device + u'@' + s.text());
     }
-    void open() override
-    {
-        if (!openError.isEmpty())
-            throw krn::Failure(openError);
-        open_ = true;
-    }
+    void open() override { open_ = true; }
     void close() override { open_ = false; }
-    qint64 bytesWaiting() override
-    {
-        need();
-        return input.size();
-    }
-    void discardInput() override
-    {
-        need();
-        input.clear();
-    }
-    QByteArray readAll() override
-    {
-        need();
-        return std::exchange(input, QByteArray());
-    }
-    void write(const QByteArray& bytes) override
-    {
-        need();
-        writes.append(bytes);
-    }
-    QString takeFault() override { return std::exchange(fault, QString()); }
+    qint64 bytesWaiting() override { return need(), input.size(); }
+    void discardInput() override { need(), input.clear(); }
+    QByteArray readAll() override { return need(), std::exchange(input, {}); }
+    void write(const QByteArray& bytes) override { need(), writes.append(bytes); }
+    QString takeFault() override { return std::exchange(fault, {}); }
 
     bool open_ = true;
-    QString openError;
     QStringList configured;
     QList<QByteArray> writes;
     QByteArray input;
@@ -74,39 +49,27 @@ private:
     }
 };
 
-// Advances the fake clock while "sleeping" and delivers the reply batches
-// scheduled for the moment reached. Times are relative to the first wait.
+// "Sleeping" advances the fake clock to the next scripted batch or the
+// caller's deadline and delivers what is due. Times count from the first call,
+// which is where a wait starts.
 class FakePump : public krn::EventPump {
 public:
-    // Script times count from the clock reading at construction.
-    FakePump(FakeClock& clock, FakePort& port) : m_clock(clock), m_port(port), m_origin(clock.now)
-    {
-    }
-
     struct Batch {
         quint32 at;
         QByteArray bytes;
-        QString fault;
+        QString fault; // instead of bytes: the port faults and closes
     };
+    FakePump(FakeClock& clock, FakePort& port) : m_clock(clock), m_port(port) {}
     QList<Batch> script;
     int pendingCalls = 0;
-    int waits = 0;
 
-    void processPending() override
-    {
-        ++pendingCalls;
-        deliver();
-    }
+    void processPending() override { ++pendingCalls, deliver(); }
     void waitForEvents(std::chrono::milliseconds maxWait) override
     {
-        ++waits;
-        // Sleep until the next scripted batch or the caller's deadline.
+        deliver();
         quint32 step = quint32(maxWait.count());
-        for (const Batch& b : std::as_const(script)) {
-            const quint32 due = b.at - (m_clock.now - m_origin);
-            if (b.at >= m_clock.now - m_origin && due < step)
-                step = due;
-        }
+        if (!script.isEmpty())
+            step = std::min(step, script.first().at - (m_clock.now - *m_origin));
         m_clock.now += std::max<quint32>(step, 1);
         deliver();
     }
@@ -114,20 +77,18 @@ public:
 private:
     void deliver()
     {
-        while (!script.isEmpty() && script.first().at <= m_clock.now - m_origin) {
+        if (!m_origin)
+            m_origin = m_clock.now;
+        while (!script.isEmpty() && script.first().at <= m_clock.now - *m_origin) {
             const Batch b = script.takeFirst();
-            if (!b.fault.isEmpty()) {
-                m_port.fault = b.fault;
-                m_port.open_ = false;
-            } else {
+            if (b.fault.isEmpty())
                 m_port.input += b.bytes;
-            }
+            else
+                m_port.fault = b.fault, m_port.open_ = false;
         }
     }
-
     FakeClock& m_clock;
     FakePort& m_port;
-    quint32 m_origin;
+    std::optional<quint32> m_origin;
 };
-
 Q_DECLARE_METATYPE(FakePump::Batch)
