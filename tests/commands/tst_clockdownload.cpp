@@ -1,0 +1,97 @@
+// The clock glyph download against the virtual screen, drawn with Unifont,
+// whose cells are known bit for bit.
+
+#include "commandrig.h"
+#include "commands/glyphs.h"
+#include "strings/stringtable.h"
+
+#include <QLocale>
+
+using namespace krn::test;
+using B = QByteArray;
+
+class TestClockDownload : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void redDecidesABit()
+    {
+        for (const QRgb colour : {qRgb(204, 0, 0), qRgb(203, 255, 255)}) {
+            QImage image(32, 32, QImage::Format_RGB32);
+            image.fill(Qt::black);
+            image.setPixel(2, 5, colour);
+            B expected(krn::glyphs::NarrowBytes, '\0');
+            expected[5] = char(qRed(colour) == 204 ? 0x20 : 0);
+            QCOMPARE(krn::glyphs::sampleGlyph(image, false).toHex(), expected.toHex());
+        }
+    }
+
+    void download_data()
+    {
+        QTest::addColumn<int>("language");
+        QTest::addColumn<QLocale>("interface");
+        QTest::addColumn<int>("stopAfter"); // frames the screen acknowledges, 0: all
+        QTest::addColumn<int>("chars");
+        QTest::addColumn<int>("frames");
+        QTest::addColumn<int>("bytes");
+        QTest::addColumn<B>("cells"); // Unifont's cells from stream byte 208 on
+
+        const QLocale en(QLocale::English, QLocale::UnitedStates);
+        const QLocale zh(QLocale::Chinese, QLocale::SimplifiedChineseScript, QLocale::China);
+        // "°C" as two narrow cells; "℃" and "星" as wide cells, left half first.
+        const B degC("00000000182424180000000000000000000000003c42424040404042423c0000");
+        const B celsius("40a0a0403c42424040404042423c000000000000000000000000000000000000"
+                        "001f101f101f01111f21411f01017f0000f010f010f00000f80000f00000fc00");
+        // 912 bytes from 57 characters are all narrow; from 35, 13 narrow and 22 wide.
+        QTest::newRow("English") << 1 << en << 0 << 57 << 29 << 912 << degC;
+        QTest::newRow("Chinese") << 0 << zh << 0 << 35 << 29 << 912 << celsius;
+        QTest::newRow("Chinese, English table") << 0 << en << 0 << 15 << 8 << 240 << B();
+        QTest::newRow("third frame unanswered") << 1 << en << 2 << 57 << 3 << 96 << B();
+    }
+    void download()
+    {
+        QFETCH(int, language);
+        QFETCH(QLocale, interface);
+        QFETCH(int, stopAfter);
+        QFETCH(int, chars);
+        QFETCH(int, frames);
+        QFETCH(int, bytes);
+        QFETCH(B, cells);
+        QLocale::setDefault(interface);
+        QCOMPARE(krn::glyphs::glyphText(language).size(), chars);
+
+        Rig rig;
+        QVERIFY(rig.start(stopAfter ? QStringList{"--stop-after", QString::number(stopAfter)}
+                                    : QStringList()));
+        rig.values.ClockLanguage = language;
+        krn::FormSnapshot form = typicalForm();
+        form.clockLanguagePosition = language;
+        QCOMPARE(rig.commander.Send_Function(4, form, unifont()), stopAfter == 0);
+
+        const QStringList sent = rig.frames(frames);
+        QCOMPARE(sent.size(), frames);
+        B stream;
+        for (int i = 0; i < frames; ++i) {
+            const B frame = B::fromHex(sent[i].toLatin1());
+            QCOMPARE(int(frame[5]), 20);
+            QCOMPARE(frame.size() - 7, qMin(32, bytes - 32 * i)); // the last one is shorter
+            stream += frame.mid(6, frame.size() - 7);
+        }
+        QCOMPARE(stream.left(16).toHex(), B("00000000182442464a52624224180000")); // '0'
+        QCOMPARE(stream.mid(208, cells.size() / 2).toHex(), cells);
+        if (stopAfter) {
+            QCOMPARE(rig.box(), "(!) error--sending byte...: Send error!");
+            QVERIFY(!rig.settingsText().contains("Send_Time"));
+            return;
+        }
+        QCOMPARE(rig.box(), "(i) " + krn::strings::load(krn::strings::PromptTitle) + ": " +
+                                krn::strings::load(krn::strings::SetParameterOk));
+        const QString clock("Send_Time=%1\nSend_TimeFont=Unifont\nSend_TimeSize=12\n");
+        QVERIFY2(rig.settingsText().contains(clock.arg(language)), qPrintable(rig.settingsText()));
+        QVERIFY(rig.screen.stop().contains(
+            QStringLiteral("glyph table %1 bytes in %2 frames").arg(bytes).arg(frames)));
+    }
+};
+
+QTEST_MAIN(TestClockDownload)
+#include "tst_clockdownload.moc"
