@@ -11,48 +11,22 @@
 namespace krn::test {
 
 // A raw pseudo-terminal for a test that plays the far end itself: the code
-// under test opens slavePath() like a serial device, and the test writes
-// bytes from the master with whatever timing it likes and reads what arrived.
-//
-//   PtyPair pty;
-//   QVERIFY(pty.open());
-//   pty.setReceiver([&](const QByteArray& bytes) {       // while the event loop runs
-//       if (bytes.endsWith(...)) QTimer::singleShot(10, [&] { pty.write("\x06"); });
-//   });
-//   ... code under test sends a frame to pty.slavePath() and waits ...
-//   QCOMPARE(pty.received(), expectedBytes);
-//
-// The pair keeps a slave descriptor of its own, so the client may open and
-// close the device any number of times; hangUp() closes everything so the
-// client sees the other end hang up.
+// under test opens slavePath() like a serial device; the test sees what
+// arrived (the receiver runs from the event loop) and writes back with
+// whatever timing it likes.
 class PtyPair {
 public:
-    PtyPair() = default;
-    ~PtyPair();
-    PtyPair(const PtyPair&) = delete;
-    PtyPair& operator=(const PtyPair&) = delete;
-
-    bool open();
+    bool open() { return m_pty.open(&m_error); }
     QString slavePath() const { return m_pty.devicePath(); }
     QString errorText() const { return m_error; }
-
-    // Writes from the master side in one write; false if not all went out.
+    // In one write from the master side; false if not all went out.
     bool write(const QByteArray& bytes);
-    // Bytes that reached the master so far (collected by the receiver or by
-    // readFor), and forget them.
-    QByteArray takeReceived();
+    // Everything that reached the master so far.
     QByteArray received() const { return m_received; }
-    // Collects whatever arrives during timeoutMs without an event loop, and
-    // returns everything received so far.
-    QByteArray readFor(int timeoutMs);
-    // Calls back with each batch as it arrives, from the event loop.
+    // Also without a receiver (empty), what arrives is collected.
     void setReceiver(std::function<void(const QByteArray&)> receiver);
-    // Closes the master: the client sees a hang-up.
-    void hangUp();
 
 private:
-    QByteArray readAvailable();
-
     vscreen::PtyMaster m_pty;
     std::unique_ptr<QSocketNotifier> m_notifier;
     std::function<void(const QByteArray&)> m_receiver;
