@@ -38,6 +38,8 @@ printf '[About]\nSend_Com=0\nSend_Port=9600\nSend_Screen=1\n[Ports]\n1=%s\n' "$w
     >"$work/krntools.ini"
 start_app
 frames() { grep -c '| checksum good |' "$work/vscreen.log"; }
+sleep 1.2 # one clock tick, so the preview shows the desktop's time
+import -window "$wid" "$shots/window-zh.png"
 
 # Reset, "复位": 5640,1230 945x405 twips on the window = 376,82 63x27 px.
 xdotool mousemove --window "$wid" 407 95 click 1
