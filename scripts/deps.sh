@@ -3,7 +3,7 @@
 # nothing when they are all present.
 set -euo pipefail
 
-packages=(build-essential cmake qt6-base-dev qt6-serialport-dev
+packages=(build-essential cmake qt6-base-dev qt6-serialport-dev libx11-dev
           fonts-unifont fonts-wqy-zenhei
           xvfb xauth xdotool x11-utils imagemagick)
 
