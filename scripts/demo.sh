@@ -30,6 +30,8 @@ mkdir -p "$demo"
 cp -f "$root/build/krntools" "$demo/krntools"
 link=$demo/vscreen-tty
 ini=$demo/krntools.ini
+# A first start also addresses screen 1, the virtual screen's number.
+[ -e "$ini" ] || printf '[About]\nSend_Screen=1\n' >"$ini"
 grep -qs '^\[Ports\]' "$ini" || printf '[Ports]\n1=%s\n' "$link" >>"$ini"
 
 log=$demo/vscreen.log
