@@ -3,19 +3,13 @@
 // acknowledgement latency against the virtual screen. Figures only; it never
 // fails on speed.
 
-#include "core/messages.h"
-#include "link/link.h"
-#include "link/portmap.h"
-#include "link/qteventpump.h"
-#include "link/qtserialport.h"
-#include "settings/profilefile.h"
+#include "support/linkrig.h"
 #include "support/vscreenprocess.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QLocale>
 #include <QSerialPort>
-#include <QTemporaryDir>
 #include <algorithm>
 #include <cstdio>
 #include <sys/resource.h>
@@ -33,23 +27,8 @@ double cpuMs()
            (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
 }
 
-class QuietBoxes : public MessageSink {
-public:
-    void show(const QString&, const QString&, MessageIcon) override { ++count; }
-    int count = 0;
-};
-
-struct Rig {
-    explicit Rig(const QString& device) { settings.writeText(u"Ports", u"1", device); }
-    QTemporaryDir dir;
-    ProfileFile settings{dir.filePath(QStringLiteral("krntools.ini"))};
-    PortMap ports{&settings};
-    LinkState state;
-    QtSerialPort port;
-    QuietBoxes boxes;
-    SteadyClock clock;
-    QtEventPump pump;
-    Link link{state, port, ports, boxes, clock, pump};
+struct Rig : test::LinkRig {
+    explicit Rig(const QString& device) { mapPort1(device); }
 };
 
 bool startScreen(test::VScreenProcess& vs, const QStringList& args)

@@ -4,16 +4,10 @@
 // real serial backend, port 1 mapped to the screen's device, boxes recorded.
 
 #include "commands/commander.h"
-#include "link/link.h"
-#include "link/portmap.h"
-#include "link/qteventpump.h"
-#include "link/qtserialport.h"
-#include "settings/profilefile.h"
-#include "support/recordingboxes.h"
+#include "support/linkrig.h"
 #include "support/vscreenprocess.h"
 
 #include <QFile>
-#include <QTemporaryDir>
 #include <QTest>
 #include <functional>
 
@@ -37,17 +31,8 @@ inline krn::FormSnapshot typicalForm()
     return {0, "9600", "1", 0, "300.5", "32", 2, 1, 3, "254.5", {1, 0, 1, 0, 2}, "6"};
 }
 
-struct Rig {
+struct Rig : LinkRig {
     VScreenProcess screen;
-    QTemporaryDir dir;
-    krn::ProgramValues values;
-    krn::ProfileFile settings{dir.filePath(QStringLiteral("krntools.ini"))};
-    krn::QtSerialPort port;
-    krn::PortMap ports{&settings};
-    RecordingBoxes boxes;
-    krn::SteadyClock clock;
-    krn::QtEventPump pump;
-    krn::Link link{values.link, port, ports, boxes, clock, pump};
     krn::Commander commander{values, link, settings, boxes, pump};
 
     bool start(const QStringList& screenArguments = {})
@@ -59,7 +44,7 @@ struct Rig {
         values.ClockLanguage = 1;
         values.ClockFontName = QStringLiteral("Unifont");
         values.ClockFontSize = 12;
-        return settings.writeText(u"Ports", u"1", screen.device());
+        return mapPort1(screen.device());
     }
 
     // The frames the screen logged as hex "5A A5 ...", after waiting for

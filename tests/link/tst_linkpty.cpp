@@ -2,16 +2,11 @@
 // screen or the test itself at the other end.
 
 #include "fakes.h"
-#include "link/link.h"
-#include "link/portmap.h"
-#include "link/qteventpump.h"
-#include "link/qtserialport.h"
-#include "settings/profilefile.h"
+#include "support/linkrig.h"
 #include "support/ptypair.h"
 #include "support/vscreenprocess.h"
 
 #include <QElapsedTimer>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <sys/resource.h>
@@ -40,17 +35,8 @@ class TestLinkPty : public QObject {
     Q_OBJECT
 
     // The real parts, with port 1 mapped to `device`.
-    struct Rig {
-        explicit Rig(const QString& device) { settings.writeText(u"Ports", u"1", device); }
-        QTemporaryDir dir;
-        ProfileFile settings{dir.filePath(QStringLiteral("krntools.ini"))};
-        PortMap ports{&settings};
-        LinkState state;
-        QtSerialPort port;
-        RecordingBoxes boxes;
-        SteadyClock clock;
-        QtEventPump pump;
-        Link link{state, port, ports, boxes, clock, pump};
+    struct Rig : krn::test::LinkRig {
+        explicit Rig(const QString& device) { mapPort1(device); }
 
         void open(const QString& screen = QStringLiteral("1"))
         {

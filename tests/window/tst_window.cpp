@@ -1,12 +1,7 @@
 // The real KRN_Tools window on a private settings file, boxes recorded, clock fixed.
 
 #include "commands/commander.h"
-#include "link/link.h"
-#include "link/portmap.h"
-#include "link/qteventpump.h"
-#include "link/qtserialport.h"
-#include "settings/profilefile.h"
-#include "support/recordingboxes.h"
+#include "support/linkrig.h"
 #include "support/vscreenprocess.h"
 #include "window/fontchooser.h"
 #include "window/krn_tools.h"
@@ -35,7 +30,7 @@ template <typename... T> QString text(const T&... parts)
 }
 
 // Also the font dialog: it records what it offers and chooses `answer` (none: Cancel).
-struct Harness : krn::FontChooser {
+struct Harness : krn::test::LinkRig, krn::FontChooser {
     // With no settings file for a null `ini`; true once the window is active.
     bool start(const QByteArray& ini = {}, bool withCommander = false)
     {
@@ -57,18 +52,9 @@ struct Harness : krn::FontChooser {
 
     std::optional<QFont> choose(const QFont& f) override { return offered << f, answer; }
 
-    QTemporaryDir dir;
-    krn::ProfileFile settings{dir.filePath(u"krntools.ini"_s)};
-    krn::ProgramValues values;
-    krn::test::RecordingBoxes boxes;
     QDateTime now{QDate(2008, 1, 1), QTime(1, 2, 3)};
     std::optional<QFont> answer;
     QList<QFont> offered;
-    krn::QtSerialPort port;
-    krn::SteadyClock clock;
-    krn::QtEventPump pump;
-    krn::PortMap ports{&settings};
-    krn::Link link{values.link, port, ports, boxes, clock, pump};
     krn::Commander commander{values, link, settings, boxes, pump};
     std::unique_ptr<krn::KRN_Tools> window;
 };
