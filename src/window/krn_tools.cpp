@@ -51,6 +51,9 @@ constexpr int ChangeScreen = 9;
 // controllers' factory speed instead of refusing the value 0.
 const QString FactoryBaud = QStringLiteral("9600");
 
+// The size a first start gives the clock font.
+constexpr double DefaultClockPoints = 12;
+
 } // namespace
 
 KRN_Tools::KRN_Tools(WindowDeps deps, QWidget* parent)
@@ -158,19 +161,23 @@ void KRN_Tools::Form_Load()
     }
 
     // Whatever happened above, the clock displays get the clock font and the
-    // lists come alive. A font the displays cannot take is reported once.
+    // lists come alive. A size the displays cannot take is reported once and
+    // replaced by the default, so the glyphs are never drawn in some stray
+    // font and the next download stores a usable size.
+    m_chooserFont.setFamily(v.ClockFontName);
+    applyClockFace(m_chooserFont.family());
+    double size = DefaultClockPoints;
     try {
-        m_chooserFont.setFamily(v.ClockFontName);
-        m_chooserFont.setPointSizeF(checkedClockSize(v.ClockFontSize));
-        applyClockFace(m_chooserFont.family());
-        const double size = m_chooserFont.pointSizeF();
-        for (QWidget* display : {static_cast<QWidget*>(ui.LabTime), ui.PicFont}) {
-            QFont f = display->font();
-            f.setPointSizeF(size);
-            display->setFont(f);
-        }
+        size = checkedClockSize(v.ClockFontSize);
     } catch (const Failure& failure) {
         report(failure);
+        v.ClockFontSize = qint16(DefaultClockPoints);
+    }
+    m_chooserFont.setPointSizeF(size);
+    for (QWidget* display : {static_cast<QWidget*>(ui.LabTime), ui.PicFont}) {
+        QFont f = display->font();
+        f.setPointSizeF(size);
+        display->setFont(f);
     }
     v.UiReady = true;
 }

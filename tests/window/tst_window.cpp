@@ -144,9 +144,10 @@ void TestWindow::startup_data()
     row("baud 12345", "Send_Port=12345", "0 0 - - - ComboNo ComboNo - - - - - - - - - 0", "12345");
     row("screen 300", "Send_Screen=300", "0 0 0 - - ComboNo ComboNo 0 - - - - - - - - 0", "300");
     row("Set_No0=2", "Set_No0=2", "0 0 0 0 0 128 16 0 0 0 0 - - - - - 19", "OE polarity");
-    // Too big for 16 bits: the reads end there; a size of 0 cannot be drawn.
+    // Too big for 16 bits: the reads end there; a size of 0 cannot be drawn,
+    // so the clock face is drawn at the default size.
     row("size 70000", "Send_TimeSize=70000", "- - - - - ComboNo ComboNo - - - - - - - - - 0",
-        "70000|clock font size", "宋体 12");
+        "70000|clock font size");
 }
 
 // Nothing start-up selects is written back; a first start creates no file.
@@ -173,6 +174,7 @@ void TestWindow::startup()
     for (const krn::test::RecordedBox& b : h->boxes.boxes)
         QVERIFY(b.title == u"Error prompt" && b.icon == krn::MessageIcon::Exclamation);
     QVERIFY(h->values.UiReady && (!words.isEmpty() || h->window->clockFont() == drawn));
+    QCOMPARE(h->values.ClockFontSize, qint16(drawn.pointSizeF())); // what a download would store
     QCOMPARE(QFile::exists(h->settings.path()), !ini.isNull());
     QCOMPARE(h->file(), ini);
 }
