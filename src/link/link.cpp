@@ -159,6 +159,11 @@ void Link::waitForAck()
             m_pump.waitForEvents(std::chrono::milliseconds(limit - now));
     }
 
+    // A fault in the last moments of the wait still says what happened.
+    if (const QString fault = m_port.takeFault(); !fault.isEmpty()) {
+        m_port.close();
+        throw Failure(fault);
+    }
     if (broadcast) {
         // Several screens would answer at once; a broadcast counts as delivered.
         m_state.BusyFlag = 0;

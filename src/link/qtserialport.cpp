@@ -97,10 +97,14 @@ void QtSerialPort::close()
         m_port.close();
 }
 
-void QtSerialPort::requireOpen(const char* what) const
+void QtSerialPort::requireOpen(const char* what)
 {
-    if (!m_port.isOpen())
-        throw Failure(tr("The serial port is not open (%1).").arg(QString::fromLatin1(what)));
+    if (m_port.isOpen())
+        return;
+    // A fault closed it: say what happened rather than that it is closed.
+    if (!m_fault.isEmpty())
+        throw Failure(takeFault());
+    throw Failure(tr("The serial port is not open (%1).").arg(QString::fromLatin1(what)));
 }
 
 qint64 QtSerialPort::bytesWaiting()

@@ -29,7 +29,7 @@ public:
 
 private:
     void onError(QSerialPort::SerialPortError error);
-    void requireOpen(const char* what) const;
+    void requireOpen(const char* what);
 
     QSerialPort m_port;
     QString m_fault;

@@ -154,6 +154,7 @@ private Q_SLOTS:
         QTest::newRow("3000 ms across the clock wrap") << 3 << 0xFFFFF000u << none << Script{} << false << 3000u << silent3;
         QTest::newRow("50 ms across the clock wrap") << 255 << 0xFFFFFFF0u << none << Script{} << true << 50u << QString();
         QTest::newRow("port faults mid-wait") << 3 << 0u << none << Script{{200, {}, "the line went away"}} << false << 200u << "the line went away";
+        QTest::newRow("port faults at the deadline") << 3 << 0u << none << Script{{3000, {}, "the line went away"}} << false << 3000u << "the line went away";
         // clang-format on
     }
     void replies()
@@ -228,6 +229,15 @@ private Q_SLOTS:
         QCOMPARE(rig.boxes.boxes.size(), busy == 0 ? 0 : 1);
         if (busy != 0)
             QCOMPARE(rig.boxes.boxes[0].title, QStringLiteral("Error prompt"));
+    }
+
+    void devicesInPortOrder()
+    {
+        const QStringList listed{"/dev/ttyUSB10", "/dev/ttyUSB2", "/dev/ttyS10",
+                                 "/dev/ttyS1",    "/dev/ttyACM0", "/dev/ttyUSB1"};
+        QCOMPARE(PortMap::inPortOrder(listed),
+                 QStringList({"/dev/ttyACM0", "/dev/ttyS1", "/dev/ttyS10", "/dev/ttyUSB1",
+                              "/dev/ttyUSB2", "/dev/ttyUSB10"}));
     }
 
     void anOpenPortIsUsedAsItIs()
