@@ -7,6 +7,33 @@
 
 namespace krn {
 
+namespace {
+// Numbers in names compare as numbers, so ttyUSB2 comes before ttyUSB10 and
+// port numbers follow the order people count adapters in.
+bool naturalLess(const QString& a, const QString& b)
+{
+    qsizetype i = 0, j = 0;
+    while (i < a.size() && j < b.size()) {
+        if (a[i].isDigit() && b[j].isDigit()) {
+            const qsizetype si = i, sj = j;
+            while (i < a.size() && a[i].isDigit())
+                ++i;
+            while (j < b.size() && b[j].isDigit())
+                ++j;
+            const qulonglong x = a.mid(si, i - si).toULongLong();
+            const qulonglong y = b.mid(sj, j - sj).toULongLong();
+            if (x != y)
+                return x < y;
+        } else {
+            if (a[i] != b[j])
+                return a[i] < b[j];
+            ++i, ++j;
+        }
+    }
+    return a.size() - i < b.size() - j;
+}
+} // namespace
+
 QString PortMap::deviceFor(qint32 portNumber) const
 {
     if (portNumber < 1)
@@ -25,13 +52,18 @@ QString PortMap::deviceFor(qint32 portNumber) const
 #endif
 }
 
+QStringList PortMap::inPortOrder(QStringList devices)
+{
+    std::sort(devices.begin(), devices.end(), naturalLess);
+    return devices;
+}
+
 QStringList PortMap::systemDevices()
 {
     QStringList devices;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
         devices << info.systemLocation();
-    std::sort(devices.begin(), devices.end());
-    return devices;
+    return inPortOrder(devices);
 }
 
 } // namespace krn

@@ -20,6 +20,8 @@ public:
     QString deviceFor(qint32 portNumber) const;
 
     static QStringList systemDevices();
+    // Sorted by name, numbers in names compared as numbers (ttyUSB2 < ttyUSB10).
+    static QStringList inPortOrder(QStringList devices);
 
 private:
     const ProfileFile* m_settings;
