@@ -16,6 +16,7 @@ int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("krntools"));
+    QApplication::setApplicationVersion(QStringLiteral("1.00"));
     QApplication::setWindowIcon(krn::icons::windowIcon());
 
     krn::ProgramValues values;

@@ -313,7 +313,12 @@ QString settingsPathFor(const QString& executableDir)
     const QString config = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
                            QStringLiteral("/krntools");
     QDir().mkpath(config);
-    return config + u'/' + QLatin1String(kFileName);
+    const QString perUser = config + u'/' + QLatin1String(kFileName);
+    // Choices already kept beside the executable (a copy installed with a
+    // port mapping, say) carry over instead of silently starting afresh.
+    if (!QFile::exists(perUser) && QFile::exists(dir + QLatin1String(kFileName)))
+        QFile::copy(dir + QLatin1String(kFileName), perUser);
+    return perUser;
 }
 
 } // namespace krn
