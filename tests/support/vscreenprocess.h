@@ -24,6 +24,7 @@ public:
 
     bool start(const QStringList& arguments = {});
     QString device() const { return m_device; }
+    qint64 processId() const { return m_process.processId(); }
     QStringList logLines() const { return m_lines; }
     bool waitForLines(int n, int timeoutMs = 5000);
     // Also collects the summary of a process that ended by itself (--hangup-after).

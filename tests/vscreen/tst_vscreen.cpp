@@ -3,6 +3,7 @@
 #include "vscreen/glyphpicture.h"
 #include "vscreen/screenstate.h"
 
+#include <QFile>
 #include <QSerialPort>
 #include <QtTest>
 #include <numeric>
@@ -25,6 +26,16 @@ S items(QString text, QChar c = '\n', const QString& to = QStringLiteral("\n"))
 {
     return text.replace(c, to).split(QStringLiteral("; "), Qt::SkipEmptyParts);
 }
+// User + system CPU time of a process in clock ticks; 0 once it has ended.
+qint64 cpuTicks(qint64 pid)
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QList<QByteArray> fields = stat.readAll().split(')').last().split(' ');
+    return fields.size() > 13 ? fields[12].toLongLong() + fields[13].toLongLong() : 0;
+}
+
 } // namespace
 
 class TestVScreen : public QObject {
@@ -220,6 +231,11 @@ private Q_SLOTS:
                 got += port.readAll();
         }
         QCOMPARE(got, hex(answers));
+        // With its client gone the screen sleeps; it must not spin on the pty.
+        port.close();
+        const qint64 before = cpuTicks(screen.processId());
+        QTest::qWait(300);
+        QVERIFY(cpuTicks(screen.processId()) - before <= 3); // 100 ticks a second
         const QString text = screen.logLines().join('\n') + '\n' + screen.stop();
         for (const QString& piece : expected.split(QStringLiteral("; ")))
             QVERIFY2(text.contains(piece), qPrintable(text));
