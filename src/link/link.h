@@ -45,7 +45,6 @@ public:
 
     LinkState& state() { return m_state; }
     bool isOpen() const;
-    const PortMap& ports() const { return m_ports; }
 
 private:
     void fail(const QString& description, const QString& title, MessageIcon icon);

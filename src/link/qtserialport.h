@@ -23,11 +23,10 @@ public:
     void write(const QByteArray& bytes) override;
     QString takeFault() override;
 
+private:
     // Plain words for a port that would not open.
     static QString openFailureText(const QString& device, QSerialPort::SerialPortError error,
                                    const QString& systemText);
-
-private:
     void onError(QSerialPort::SerialPortError error);
     void requireOpen(const char* what);
 
