@@ -26,6 +26,26 @@ enum Id : quint16 {
     ScreenNumberLabel = 4408,
     WeekWord = 4454,
     WriteCaption = 4491,
+
+    // Network lines through serial device servers.
+    NetNotAnAddress = 9300,
+    NetNoHost = 9301,
+    NetNoPort = 9302,
+    NetBadPort = 9303,
+    NetRefused = 9304,
+    NetHostNotFound = 9305,
+    NetNoRoute = 9306,
+    NetTimedOut = 9307,
+    NetConnectFailed = 9308,
+    NetClosedWhileOpening = 9309,
+    NetClosedByServer = 9310,
+    NetNotOpen = 9311,
+    NetSendFailed = 9312,
+    Rfc2217Refused = 9313,
+    Rfc2217NoAnswer = 9314,
+    Rfc2217SettingsRefused = 9315,
+    NetRawTcpNote = 9316,
+    NetRfc2217Note = 9317,
 };
 
 enum class Language { SimplifiedChinese, TraditionalChinese, English };
