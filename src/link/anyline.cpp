@@ -49,7 +49,7 @@ void AnyLine::open(const QString& address, const LineSettings& settings)
     Line& line = lineFor(address);
     // One line at a time: the link opens only while closed, but a line of
     // another kind must not stay open behind the new one.
-    if (&line != m_current)
+    if (&line != m_current && m_current->isOpen())
         m_current->close();
     m_current = &line;
     line.open(address, settings);
