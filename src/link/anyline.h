@@ -15,8 +15,7 @@ class AnyLine : public Line {
 public:
     explicit AnyLine(std::unique_ptr<Line> serial);
     // For tests: the network lines to use instead of the usual ones.
-    AnyLine(std::unique_ptr<Line> serial, std::unique_ptr<Line> tcp,
-            std::unique_ptr<Line> rfc2217);
+    AnyLine(std::unique_ptr<Line> serial, std::unique_ptr<Line> tcp, std::unique_ptr<Line> rfc2217);
     ~AnyLine() override;
 
     bool isOpen() const override;

@@ -57,8 +57,8 @@ void Rfc2217Line::startSession(const LineSettings& settings)
     request(Will, SuppressGoAhead);
     request(Do, SuppressGoAhead);
     request(Will, ComPort);
-    const bool answered =
-        waitUntil([this] { return !connected() || m_us[ComPort] != OptionState::WantYes; }, limit());
+    const bool answered = waitUntil(
+        [this] { return !connected() || m_us[ComPort] != OptionState::WantYes; }, limit());
     if (!connected())
         throw Failure(Message(strings::NetClosedWhileOpening, {hostPort()}));
     if (!answered)

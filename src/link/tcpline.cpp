@@ -14,8 +14,7 @@ TcpLine::TcpLine(std::chrono::milliseconds limit) : m_limit(limit)
     QObject::connect(&m_socket, &QTcpSocket::readyRead, &m_socket, [this] { onReadyRead(); });
     QObject::connect(&m_socket, &QTcpSocket::errorOccurred, &m_socket,
                      [this](QAbstractSocket::SocketError e) { onError(e); });
-    QObject::connect(&m_socket, &QTcpSocket::disconnected, &m_socket,
-                     [this] { onDisconnected(); });
+    QObject::connect(&m_socket, &QTcpSocket::disconnected, &m_socket, [this] { onDisconnected(); });
 }
 
 TcpLine::~TcpLine()
@@ -208,6 +207,9 @@ void TcpLine::write(const QByteArray& bytes)
 
 void TcpLine::sendRaw(const QByteArray& bytes)
 {
+    // A server serving someone else accepts, says so and hangs up at once.
+    if (m_phase == Phase::Opening && !connected())
+        throw Failure(Message(strings::NetClosedWhileOpening, {m_hostPort}));
     if (m_socket.write(bytes) != bytes.size())
         throw Failure(Message(strings::NetSendFailed, {m_hostPort, m_socket.errorString()}));
     // To the system now rather than at the next pass of the event loop.

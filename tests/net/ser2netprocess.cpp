@@ -32,7 +32,8 @@ bool Ser2netProcess::listening(quint16 port)
     QFile table(QStringLiteral("/proc/net/tcp"));
     if (!table.open(QIODevice::ReadOnly))
         return false;
-    const QByteArray local = QStringLiteral("0100007F:%1").arg(port, 4, 16, QLatin1Char('0')).toUpper().toLatin1();
+    const QByteArray local =
+        QStringLiteral("0100007F:%1").arg(port, 4, 16, QLatin1Char('0')).toUpper().toLatin1();
     for (const QByteArray& line : table.readAll().split('\n')) {
         const QList<QByteArray> fields = line.simplified().split(' ');
         if (fields.size() > 3 && fields[1] == local && fields[3] == "0A") // LISTEN
@@ -77,9 +78,9 @@ bool Ser2netProcess::start(const QString& accepter, const QString& device, const
     m_process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
     m_process.setProcessChannelMode(QProcess::MergedChannels);
     // -n: stay in the foreground (our child, our pid); -u: no lock files.
-    m_process.start(program, {QStringLiteral("-n"), QStringLiteral("-u"), QStringLiteral("-c"),
-                              config, QStringLiteral("-P"),
-                              m_dir.filePath(QStringLiteral("ser2net.pid"))});
+    m_process.start(program,
+                    {QStringLiteral("-n"), QStringLiteral("-u"), QStringLiteral("-c"), config,
+                     QStringLiteral("-P"), m_dir.filePath(QStringLiteral("ser2net.pid"))});
     const QDeadlineTimer deadline(5000);
     while (!listening(m_port) && isRunning() && !deadline.hasExpired())
         QTest::qWait(20);

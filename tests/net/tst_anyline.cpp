@@ -69,8 +69,8 @@ private Q_SLOTS:
 
         const auto ok = [](const char* name, const char* address, bool rfc, const char* host,
                            int port, const char* hostPort) {
-            QTest::newRow(name) << QString::fromUtf8(address) << 0 << rfc
-                                << QString::fromUtf8(host) << port << QString::fromUtf8(hostPort);
+            QTest::newRow(name) << QString::fromUtf8(address) << 0 << rfc << QString::fromUtf8(host)
+                                << port << QString::fromUtf8(hostPort);
         };
         const auto bad = [](const char* name, const char* address, int id) {
             QTest::newRow(name) << QString::fromUtf8(address) << id << false << QString() << 0
@@ -119,7 +119,8 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("address");
         QTest::addColumn<QString>("line");
-        QTest::newRow("serial device") << QStringLiteral("/dev/ttyUSB0") << QStringLiteral("serial");
+        QTest::newRow("serial device")
+            << QStringLiteral("/dev/ttyUSB0") << QStringLiteral("serial");
         QTest::newRow("COM port") << QStringLiteral("COM3") << QStringLiteral("serial");
         QTest::newRow("raw TCP") << QStringLiteral("tcp://10.0.0.5:4001") << QStringLiteral("tcp");
         QTest::newRow("RFC 2217") << QStringLiteral("rfc2217://10.0.0.5:2217")
@@ -143,10 +144,11 @@ private Q_SLOTS:
         rig.line.close();
         QVERIFY(!rig.line.isOpen());
         const QString p = line + QLatin1Char(' ');
-        QCOMPARE(rig.log, QStringList({p + QStringLiteral("open ") + address + QStringLiteral(" 19200"),
-                                       p + QStringLiteral("discardInput"), p + QStringLiteral("write 5aa5"),
-                                       p + QStringLiteral("bytesWaiting"), p + QStringLiteral("readAll"),
-                                       p + QStringLiteral("takeFault"), p + QStringLiteral("close")}));
+        QCOMPARE(rig.log,
+                 QStringList({p + QStringLiteral("open ") + address + QStringLiteral(" 19200"),
+                              p + QStringLiteral("discardInput"), p + QStringLiteral("write 5aa5"),
+                              p + QStringLiteral("bytesWaiting"), p + QStringLiteral("readAll"),
+                              p + QStringLiteral("takeFault"), p + QStringLiteral("close")}));
     }
 
     void malformedAddressOpensNothing_data()
@@ -154,8 +156,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("address");
         QTest::addColumn<int>("failure");
         QTest::newRow("no port") << QStringLiteral("rfc2217://10.0.0.5") << int(strings::NetNoPort);
-        QTest::newRow("unknown scheme") << QStringLiteral("udp://10.0.0.5:4001")
-                                        << int(strings::NetNotAnAddress);
+        QTest::newRow("unknown scheme")
+            << QStringLiteral("udp://10.0.0.5:4001") << int(strings::NetNotAnAddress);
     }
     void malformedAddressOpensNothing()
     {

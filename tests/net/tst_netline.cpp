@@ -83,7 +83,9 @@ public:
     }
     QString address(const char* scheme) const
     {
-        return QStringLiteral("%1://127.0.0.1:%2").arg(QLatin1String(scheme)).arg(m_server.serverPort());
+        return QStringLiteral("%1://127.0.0.1:%2")
+            .arg(QLatin1String(scheme))
+            .arg(m_server.serverPort());
     }
     QString hostPort() const { return QStringLiteral("127.0.0.1:%1").arg(m_server.serverPort()); }
     void send(const QByteArray& bytes)
@@ -289,9 +291,9 @@ private Q_SLOTS:
             line.open(server.address("rfc2217"), LineSettings{19200});
             QVERIFY(line.isOpen());
             const QByteArray& got = server.received;
-            QVERIFY(got.contains(hex("fffb2c")));      // WILL COM-PORT-OPTION
+            QVERIFY(got.contains(hex("fffb2c")));       // WILL COM-PORT-OPTION
             QVERIFY(got.contains(hex("fffb00fffd00"))); // binary both ways
-            QVERIFY(got.contains(hex("fffe01")));      // no echo: it would read as a reply
+            QVERIFY(got.contains(hex("fffe01")));       // no echo: it would read as a reply
             QCOMPARE(got.count(hex("fffe01")), 1);
             QCOMPARE(got.count(hex("fffb03")), 1);
             QCOMPARE(comPortCommands(got),
@@ -333,9 +335,9 @@ private Q_SLOTS:
             << int(Script::RefusesComPort) << int(strings::Rfc2217Refused) << QString();
         QTest::newRow("server says nothing")
             << int(Script::Raw) << int(strings::Rfc2217NoAnswer) << QStringLiteral("0.4");
-        QTest::newRow("other speed confirmed") << int(Script::WrongSpeed)
-                                               << int(strings::Rfc2217SettingsRefused)
-                                               << QStringLiteral("19200 8O1|9600 8O1");
+        QTest::newRow("other speed confirmed")
+            << int(Script::WrongSpeed) << int(strings::Rfc2217SettingsRefused)
+            << QStringLiteral("19200 8O1|9600 8O1");
         QTest::newRow("hangs up during setup")
             << int(Script::ClosesInSetup) << int(strings::NetClosedWhileOpening) << QString();
     }

@@ -30,7 +30,10 @@ QByteArray hex(const char* h)
 QByteArray frame(quint8 screen, quint8 sequence, quint8 command, const QByteArray& data)
 {
     QByteArray f = hex("5aa5");
-    f.append(char(data.size() + 6)).append(char(screen)).append(char(sequence)).append(char(command));
+    f.append(char(data.size() + 6))
+        .append(char(screen))
+        .append(char(sequence))
+        .append(char(command));
     f += data;
     char sum = 0;
     for (char c : f)
@@ -99,7 +102,8 @@ class TestSer2net : public QObject {
             }
             // The device's own settings differ from those every command asks for,
             // so the test sees who set them.
-            if (!server.start(rfc2217 ? QStringLiteral("telnet(rfc2217),tcp") : QStringLiteral("tcp"),
+            if (!server.start(rfc2217 ? QStringLiteral("telnet(rfc2217),tcp")
+                                      : QStringLiteral("tcp"),
                               screen.device(), QStringLiteral("9600n81"))) {
                 qWarning("%s", qPrintable(server.errorText()));
                 return false;
@@ -134,16 +138,15 @@ private Q_SLOTS:
         QFETCH(bool, rfc2217);
         Rig rig;
         QVERIFY(rig.start(rfc2217));
-        rig.line->open(rig.address, LineSettings{9600});
-        rig.line->discardInput();
-        rig.line->write(hex("5aa50701000a00f3"));
-        QCOMPARE(reply(*rig.line).toHex(' '), QByteArray("06"));
-
+        // Opened and closed for every frame, as the link does for every command.
         const QByteArray panel = frame(1, 1, 0x0B, hex("0000ffff00100000"));
-        rig.line->discardInput();
-        rig.line->write(panel);
-        QCOMPARE(reply(*rig.line).toHex(' '), QByteArray("06"));
-        rig.line->close();
+        for (const QByteArray& f : {hex("5aa50701000a00f3"), panel}) {
+            rig.line->open(rig.address, LineSettings{9600});
+            rig.line->discardInput();
+            rig.line->write(f);
+            QCOMPARE(reply(*rig.line).toHex(' '), QByteArray("06"));
+            rig.line->close();
+        }
 
         QVERIFY(rig.screen.waitForLines(2));
         const QStringList log = rig.screen.logLines();
@@ -206,7 +209,7 @@ private Q_SLOTS:
         QFETCH(bool, screenHangsUp);
         Rig rig;
         QVERIFY(rig.start(rfc2217, screenHangsUp ? QStringList{QStringLiteral("--hangup-after"),
-                                                                QStringLiteral("3")}
+                                                               QStringLiteral("3")}
                                                  : QStringList{}));
         rig.line->open(rig.address, LineSettings{9600});
         for (quint8 seq = 0; seq < 2; ++seq) {
@@ -244,6 +247,23 @@ private Q_SLOTS:
         QVERIFY(rig.screen.waitForLines(1));
         QCOMPARE(reply(*rig.line, 700), QByteArray());
         QVERIFY(rig.line->isOpen());
+    }
+
+    // ser2net serves one user at a time; the second is told why it cannot.
+    void portInUse()
+    {
+        Rig rig;
+        QVERIFY(rig.start(true));
+        rig.line->open(rig.address, LineSettings{9600});
+        Rfc2217Line second(3s);
+        try {
+            second.open(rig.address, LineSettings{9600});
+            QFAIL("a second user opened the port");
+        } catch (const Failure& f) {
+            QCOMPARE(int(f.message().id), int(strings::NetClosedWhileOpening));
+        }
+        rig.line->write(hex("5aa50701000a00f3"));
+        QCOMPARE(reply(*rig.line).toHex(' '), QByteArray("06"));
     }
 
     void nothingListens()

@@ -20,7 +20,9 @@ QString describe(const QList<TelnetEvent>& events)
 {
     QStringList out;
     for (const TelnetEvent& e : events) {
-        const auto b = [](quint8 v) { return QStringLiteral("%1").arg(v, 2, 16, QLatin1Char('0')); };
+        const auto b = [](quint8 v) {
+            return QStringLiteral("%1").arg(v, 2, 16, QLatin1Char('0'));
+        };
         switch (e.kind) {
         case TelnetEvent::Kind::Command:
             out << QStringLiteral("C ") + b(e.code);
@@ -67,8 +69,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("data");
         QTest::addColumn<QString>("events");
 
-        QTest::newRow("a frame as it is") << hex("5aa50701000a00f3") << hex("5aa50701000a00f3")
-                                          << QString();
+        QTest::newRow("a frame as it is")
+            << hex("5aa50701000a00f3") << hex("5aa50701000a00f3") << QString();
         QTest::newRow("doubled FF is one data FF")
             << hex("5affffffff00ff") << hex("5affff00") << QString();
         QTest::newRow("ser2net's greeting")
@@ -109,11 +111,11 @@ private Q_SLOTS:
             for (qsizetype j = i; j <= wire.size(); ++j) {
                 const Decoded cut = feedInPieces(wire, {i, j});
                 if (cut.data != data || describe(cut.events) != events)
-                    QFAIL(qPrintable(QStringLiteral("cut at %1 and %2: data %3, events %4")
-                                         .arg(i)
-                                         .arg(j)
-                                         .arg(QString::fromLatin1(cut.data.toHex(' ')),
-                                              describe(cut.events))));
+                    QFAIL(qPrintable(
+                        QStringLiteral("cut at %1 and %2: data %3, events %4")
+                            .arg(i)
+                            .arg(j)
+                            .arg(QString::fromLatin1(cut.data.toHex(' ')), describe(cut.events))));
             }
         }
         QList<qsizetype> everyByte;
@@ -140,12 +142,13 @@ private Q_SLOTS:
     {
         QTest::addColumn<QByteArray>("made");
         QTest::addColumn<QByteArray>("wire");
-        QTest::newRow("negotiation") << krn::telnet::negotiation(krn::telnet::Will, 44)
-                                     << hex("fffb2c");
+        QTest::newRow("negotiation")
+            << krn::telnet::negotiation(krn::telnet::Will, 44) << hex("fffb2c");
         QTest::newRow("speed 65535 doubles its FF bytes")
-            << krn::telnet::subnegotiation(44, hex("010000ffff")) << hex("fffa2c 010000 ffffffff fff0");
-        QTest::newRow("data FF FF") << krn::telnet::escape(hex("5aa50dffff00"))
-                                    << hex("5aa50dffffffff00");
+            << krn::telnet::subnegotiation(44, hex("010000ffff"))
+            << hex("fffa2c 010000 ffffffff fff0");
+        QTest::newRow("data FF FF")
+            << krn::telnet::escape(hex("5aa50dffff00")) << hex("5aa50dffffffff00");
     }
     void outgoingCommands()
     {
