@@ -57,8 +57,8 @@ void Rfc2217Line::startSession(const LineSettings& settings)
     request(Will, SuppressGoAhead);
     request(Do, SuppressGoAhead);
     request(Will, ComPort);
-    const bool answered = waitUntil(
-        [this] { return !connected() || m_us[ComPort] != OptionState::WantYes; }, limit());
+    const bool answered =
+        waitUntil([this] { return !connected() || m_us[ComPort] != OptionState::WantYes; });
     if (!connected())
         throw Failure(Message(strings::NetClosedWhileOpening, {hostPort()}));
     if (!answered)
@@ -75,7 +75,7 @@ void Rfc2217Line::startSession(const LineSettings& settings)
         return m_answers[SetBaudRate] && m_answers[SetDataSize] && m_answers[SetParity] &&
                m_answers[SetStopSize];
     };
-    const bool settled = waitUntil([&] { return !connected() || allAnswered(); }, limit());
+    const bool settled = waitUntil([&] { return !connected() || allAnswered(); });
     if (!connected())
         throw Failure(Message(strings::NetClosedWhileOpening, {hostPort()}));
     if (!settled)

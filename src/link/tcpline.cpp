@@ -56,8 +56,9 @@ void TcpLine::open(const QString& address, const LineSettings& settings)
     m_hostPort = net.hostPort();
     resetSession();
 
+    m_openDeadline = QDeadlineTimer(m_limit, Qt::PreciseTimer);
     m_socket.connectToHost(net.host, net.port);
-    waitUntil([this] { return connected() || m_openError; }, m_limit);
+    waitUntil([this] { return connected() || m_openError; });
     if (!connected()) {
         const Message why = connectFailure(m_openError);
         m_socket.abort();
@@ -105,10 +106,10 @@ void TcpLine::close()
     m_socket.disconnectFromHost();
 }
 
-bool TcpLine::waitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit)
+bool TcpLine::waitUntil(const std::function<bool()>& done)
 {
-    if (done())
-        return true;
+    if (done() || m_openDeadline.hasExpired())
+        return done();
     QEventLoop loop;
     // Each socket event may be the one waited for; the line's own handlers run
     // first (they were connected first).
@@ -119,7 +120,7 @@ bool TcpLine::waitUntil(const std::function<bool()>& done, std::chrono::millisec
     deadline.setSingleShot(true);
     deadline.setTimerType(Qt::PreciseTimer);
     QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-    deadline.start(limit);
+    deadline.start(std::chrono::milliseconds(m_openDeadline.remainingTime()));
     while (!done() && deadline.isActive()) {
         if (loop.exec() != 0)
             break; // the application is quitting: stop waiting

@@ -3,14 +3,15 @@
 #include "line.h"
 
 #include <QAbstractSocket>
+#include <QDeadlineTimer>
 #include <QTcpSocket>
 #include <chrono>
 #include <functional>
 
 namespace krn {
 
-// How long opening a network line may take: connecting, and for RFC 2217 each
-// answer the device server owes while the line is set up.
+// How long opening a network line may take: connecting, and for RFC 2217 the
+// answers the device server owes while the line is set up, all together.
 inline constexpr std::chrono::milliseconds NetLineLimit{5000};
 
 // A line through a serial device server's raw TCP port (tcp://HOST:PORT): the
@@ -50,12 +51,11 @@ protected:
     // For answers sent from inside the socket's own handlers, where nothing
     // may throw: a connection that is gone reports itself through takeFault().
     void sendQuietly(const QByteArray& bytes);
-    // Runs a local event loop until `done` holds or `limit` passes; wakes on
-    // every socket event. Returns done().
-    bool waitUntil(const std::function<bool()>& done, std::chrono::milliseconds limit);
+    // Runs a local event loop until `done` holds or the time for opening has
+    // run out; wakes on every socket event. Returns done().
+    bool waitUntil(const std::function<bool()>& done);
     bool connected() const { return m_socket.state() == QAbstractSocket::ConnectedState; }
     const QString& hostPort() const { return m_hostPort; }
-    std::chrono::milliseconds limit() const { return m_limit; }
     // The limit in seconds for a message: "5", "0.5".
     QString limitSeconds() const;
     // "9600 8O1": the line settings every command asks for.
@@ -71,6 +71,7 @@ private:
     Message connectFailure(std::optional<QAbstractSocket::SocketError> error) const;
 
     std::chrono::milliseconds m_limit;
+    QDeadlineTimer m_openDeadline;
     Phase m_phase = Phase::Closed;
     QString m_host;
     QString m_hostPort;
