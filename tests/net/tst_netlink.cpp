@@ -50,10 +50,10 @@ struct NetLinkRig {
             qWarning("%s", qPrintable(server.errorText()));
             return false;
         }
-        return settings.setPortMapping(3, QStringLiteral("%1://127.0.0.1:%2")
-                                              .arg(rfc2217 ? QLatin1String("rfc2217")
-                                                           : QLatin1String("tcp"))
-                                              .arg(server.port()));
+        return settings.setPortMapping(
+            3, QStringLiteral("%1://127.0.0.1:%2")
+                   .arg(rfc2217 ? QLatin1String("rfc2217") : QLatin1String("tcp"))
+                   .arg(server.port()));
     }
     ~NetLinkRig()
     {
