@@ -29,8 +29,8 @@ enum class FollowUp {
 
 // Panel geometry as the controller takes it.
 struct PanelGeometry {
-    qint32 width = 128; // 0..65535
-    qint32 height = 16; // 0..65535
+    qint32 width = 128;     // 0..65535
+    qint32 height = 16;     // 0..65535
     int colourPosition = 0; // colour list position: 0 two-colour, 1 single-colour
     int scanPosition = 0;
 };
@@ -46,7 +46,7 @@ struct HardwareOptions {
 
 // The clock download: which clock, drawn in which font.
 struct ClockRequest {
-    qint32 language = 0; // 0 Chinese clock, anything else English
+    qint32 language = 0;      // 0 Chinese clock, anything else English
     int languagePosition = 0; // stored as Send_Time when delivered
     QFont font;               // the font the glyphs are drawn with
     QString fontName;         // the face stored as Send_TimeFont (may differ from font.family())
@@ -66,8 +66,8 @@ struct CommandValues {
 // One command as the table holds it.
 struct CommandInfo {
     Command command;
-    quint8 code;        // header byte 5
-    qint32 length;      // data bytes of its frame (the clock: per frame)
+    quint8 code;   // header byte 5
+    qint32 length; // data bytes of its frame (the clock: per frame)
     FollowUp followUp;
     // The data bytes of its single frame (empty for the clock download,
     // whose frames are drawn as they go). Throws krn::Failure when a value
@@ -83,5 +83,9 @@ QByteArray buildPayload(Command command, const CommandValues& values);
 // Name of the command for logs and the command line ("reset", "panel"...).
 const char* commandName(Command command);
 std::optional<Command> commandFromCode(quint8 code);
+
+// The controller's colour code for a position of the colour list: the first
+// entry is two-colour (1), the second single-colour (0).
+quint8 colourCode(int position);
 
 } // namespace krn

@@ -28,6 +28,14 @@ struct Outcome {
 
     bool delivered() const { return kind == OutcomeKind::Delivered; }
     static Outcome from(const Delivery& d, int frames);
+    static Outcome failure(OutcomeKind kind, Message message, int frames = 0)
+    {
+        Outcome o;
+        o.kind = kind;
+        o.message = std::move(message);
+        o.frames = frames;
+        return o;
+    }
 };
 
 } // namespace krn

@@ -16,6 +16,7 @@ struct TextRef {
 // One argument of a message: a text of the table (a field's name, another
 // message) or a literal (a number, a device path, what the operator typed).
 struct TextArg {
+    TextArg() = default;
     TextArg(TextRef ref) : id(ref.id) {}
     TextArg(QString text) : literal(std::move(text)) {}
     TextArg(const char16_t* text) : literal(QString::fromUtf16(text)) {}

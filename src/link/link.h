@@ -3,6 +3,8 @@
 #include "core/eventpump.h"
 #include "core/programvalues.h"
 #include "delivery.h"
+#include "line.h"
+#include "traffic.h"
 
 #include <QByteArray>
 #include <QString>
@@ -11,8 +13,6 @@
 
 namespace krn {
 
-class EngineEvents;
-class Line;
 class PortMap;
 
 // Where a command goes: a port number as the window numbers them (or an
@@ -56,8 +56,8 @@ public:
 
 private:
     Delivery waitForAck(qint32 screen, const AckWait& wait, quint32 start);
-    void record(TrafficRecordKind kind, const QString& detail, const QByteArray& bytes = {},
-                qint64 ms = -1);
+    void record(TrafficRecord record);
+    Delivery finish(Delivery delivery, quint32 start);
 
     LinkState& m_state;
     Line& m_line;
@@ -67,6 +67,7 @@ private:
     EngineEvents* m_events = nullptr;
     QString m_address;
     LineSettings m_settings;
+    bool m_answered = false; // any reply since the last OpenPort
 };
 
 } // namespace krn

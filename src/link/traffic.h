@@ -11,17 +11,14 @@ namespace krn {
 struct TrafficRecord {
     enum class Kind { Opened, Sent, Reply, Outcome, Closed };
     Kind kind = Kind::Opened;
-    QDateTime time;   // wall clock
-    QString address;  // device or network address
-    QString detail;   // Opened: line settings; Sent: meaning; Outcome: what happened
-    QByteArray bytes; // Sent: the frame; Reply: the bytes
+    QDateTime time;       // wall clock
+    QString address;      // device or network address
+    QString detail;       // Opened: line settings; Sent: meaning; Outcome: what happened
+    QByteArray bytes;     // Sent: the frame; Reply: the bytes
     qint32 screen = -1;   // Sent
     qint32 sequence = -1; // Sent
     qint32 command = -1;  // Sent: the command code
     qint64 ms = -1;       // Reply and Outcome: since the frame was written
-
-    // One line of text: time, kind, hex bytes, meaning.
-    QString format() const;
 };
 
 // Receives the engine's events; a front end shows or stores them. Must not

@@ -1,52 +1,13 @@
 #pragma once
 
+#include "core/message.h"
+#include "core/textids.h"
+
 #include <QLocale>
 #include <QString>
 #include <QtGlobal>
 
 namespace krn::strings {
-
-// Ids of the texts that follow the user's interface language.
-enum Id : quint16 {
-    ErrorTitle = 1,          // title of every "a failure happened" box
-    DefaultClockFont = 4,
-    PromptTitle = 7,         // title of the success box
-    EnterPassword = 51,
-    ControllerNotFound = 60,
-    SetParameterOk = 492,
-    SendingByteTitle = 1056, // title of the link's own boxes
-    SendError = 1070,
-    ClockFrameCaption = 1590,
-    ClockVersionTip = 1591,
-    SetFontTip = 1592,
-    ChineseClock = 1593,
-    EnglishClock = 1594,
-    ChineseClockGlyphs = 1595,
-    WeekdayDigits = 2238,
-    ScreenNumberLabel = 4408,
-    WeekWord = 4454,
-    WriteCaption = 4491,
-
-    // Network lines through serial device servers.
-    NetNotAnAddress = 9300,
-    NetNoHost = 9301,
-    NetNoPort = 9302,
-    NetBadPort = 9303,
-    NetRefused = 9304,
-    NetHostNotFound = 9305,
-    NetNoRoute = 9306,
-    NetTimedOut = 9307,
-    NetConnectFailed = 9308,
-    NetClosedWhileOpening = 9309,
-    NetClosedByServer = 9310,
-    NetNotOpen = 9311,
-    NetSendFailed = 9312,
-    Rfc2217Refused = 9313,
-    Rfc2217NoAnswer = 9314,
-    Rfc2217SettingsRefused = 9315,
-    NetRawTcpNote = 9316,
-    NetRfc2217Note = 9317,
-};
 
 enum class Language { SimplifiedChinese, TraditionalChinese, English };
 
@@ -60,5 +21,10 @@ QString load(quint16 id, Language language);
 // The text of `id` in the user's interface language as it is now (QLocale()).
 // Looked up at every use, never cached.
 QString load(quint16 id);
+
+// A message with its arguments filled in, in `language`. Never throws: an
+// unknown id renders as the missing-text message.
+QString render(const Message& message, Language language);
+QString render(const Message& message);
 
 } // namespace krn::strings
