@@ -243,41 +243,14 @@ void VirtualScreen::handleFrame(Line& line, const Line::Arrival& arrival)
 
     // Each controller decides under the screen number the frame found it
     // with: a frame that changes the number is still answered by the old one.
-    const bool hangUp = m_options.hangupAfter > 0 && m_goodFrames == m_options.hangupAfter;
+    const bool hangingUp = m_options.hangupAfter > 0 && m_goodFrames == m_options.hangupAfter;
     const bool stopped = m_options.stopAfter >= 0 && m_goodFrames > m_options.stopAfter;
-    struct Decision {
-        Controller* controller;
-        bool takes;
-        bool garbled;
-        QByteArray answer;
-        QString reaction;
-    };
     std::vector<Decision> decisions;
-    for (Controller& c : m_controllers) {
-        Decision d{&c,
-                   c.state.takes(frame.screen()),
-                   line.clientSetsSpeed() && !c.state.hears(arrival.baud),
-                   {},
-                   {}};
-        if (hangUp)
-            d.reaction = QStringLiteral("hang-up");
-        else if (d.garbled)
-            d.reaction = QStringLiteral("no answer (garbled)");
-        else if (!d.takes)
-            d.reaction = QStringLiteral("no answer (not this screen)");
-        else if (frame.screen() == Frame::kBroadcast && !m_options.broadcastAck)
-            d.reaction = QStringLiteral("no answer (broadcast)");
-        else if (stopped)
-            d.reaction = QStringLiteral("no answer (stopped after %1)").arg(m_options.stopAfter);
-        else if (c.mode == AnswerMode::Silent)
-            d.reaction = QStringLiteral("no answer (silent)");
-        else
-            d.answer = answerBytes(c.mode);
-        decisions.push_back(d);
-    }
+    for (Controller& c : m_controllers)
+        decisions.push_back(decide(c, frame, line.clientSetsSpeed() && !c.state.hears(arrival.baud),
+                                   hangingUp, stopped));
 
-    // Pacing follows the speed the frame came at; one that changed speed on
-    // the way is noise to every controller with a speed of its own.
+    // Pacing follows the speed the frame came at.
     const int baud = arrival.baud > 0 ? arrival.baud : kDefaultSpeed;
     for (Decision& d : decisions) {
         if (d.answer.isEmpty())
@@ -309,6 +282,7 @@ void VirtualScreen::handleFrame(Line& line, const Line::Arrival& arrival)
         // The files first: whoever reads the log line may look at them at once.
         if (d.takes && !d.garbled && frame.command() == command::ClockGlyphs)
             writeGlyphFiles(c);
+        // One screen tells everything, as it always did; of several, those addressed.
         if (m_controllers.size() == 1)
             parts << effect + QStringLiteral(" | ") + d.reaction;
         else if (d.takes)
@@ -319,40 +293,73 @@ void VirtualScreen::handleFrame(Line& line, const Line::Arrival& arrival)
         ++m_garbled;
     if (parts.isEmpty())
         parts << QStringLiteral("no screen has number %1 | ").arg(frame.screen()) +
-                     (hangUp ? QStringLiteral("hang-up")
-                             : QStringLiteral("no answer (not this screen)"));
+                     (hangingUp ? QStringLiteral("hang-up")
+                                : QStringLiteral("no answer (not this screen)"));
     m_log(text + QStringLiteral(" | ") + parts.join(QStringLiteral(" | ")));
 
+    scheduleAnswers(line, arrival, decisions, baud);
+    if (hangingUp)
+        hangUp(arrival);
+}
+
+VirtualScreen::Decision VirtualScreen::decide(Controller& controller, const Frame& frame,
+                                              bool garbled, bool hangingUp, bool stopped) const
+{
+    Decision d;
+    d.controller = &controller;
+    d.takes = controller.state.takes(frame.screen());
+    d.garbled = garbled;
+    if (hangingUp)
+        d.reaction = QStringLiteral("hang-up");
+    else if (garbled)
+        d.reaction = QStringLiteral("no answer (garbled)");
+    else if (!d.takes)
+        d.reaction = QStringLiteral("no answer (not this screen)");
+    else if (frame.screen() == Frame::kBroadcast && !m_options.broadcastAck)
+        d.reaction = QStringLiteral("no answer (broadcast)");
+    else if (stopped)
+        d.reaction = QStringLiteral("no answer (stopped after %1)").arg(m_options.stopAfter);
+    else if (controller.mode == AnswerMode::Silent)
+        d.reaction = QStringLiteral("no answer (silent)");
+    else
+        d.answer = answerBytes(controller.mode);
+    return d;
+}
+
+void VirtualScreen::scheduleAnswers(Line& line, const Line::Arrival& arrival,
+                                    const std::vector<Decision>& decisions, int baud)
+{
     Line* const target = &line;
-    if (m_options.pace) {
-        const qint64 ready = arrival.throughNs + m_options.delayMs * kNsPerMs;
-        for (const Decision& d : decisions)
-            if (!d.answer.isEmpty())
-                at(line.answerThrough(ready, d.answer.size(), baud),
-                   [this, target, answer = d.answer] { sendAnswer(*target, answer); });
-    } else if (m_options.delayMs > 0) {
-        for (const Decision& d : decisions)
-            if (!d.answer.isEmpty())
-                QTimer::singleShot(m_options.delayMs, this, [this, target, answer = d.answer] {
-                    sendAnswer(*target, answer);
-                });
-    }
-    if (hangUp) {
-        m_hangingUp = true;
-        for (Line* l : {m_ptyLine.get(), m_tcpLine.get()})
-            if (l != nullptr)
-                l->halt();
-        if (m_notifier)
-            m_notifier->setEnabled(false);
-        const auto end = [this] {
-            close();
-            Q_EMIT hungUp();
-        };
+    for (const Decision& d : decisions) {
+        if (d.answer.isEmpty())
+            continue;
+        const auto send = [this, target, answer = d.answer] { sendAnswer(*target, answer); };
+        // Several answers to one broadcast follow each other on the wire.
         if (m_options.pace)
-            at(arrival.throughNs + m_options.delayMs * kNsPerMs, end);
-        else
-            QTimer::singleShot(m_options.delayMs, this, end);
+            at(line.answerThrough(arrival.throughNs + m_options.delayMs * kNsPerMs, d.answer.size(),
+                                  baud),
+               send);
+        else if (m_options.delayMs > 0)
+            QTimer::singleShot(m_options.delayMs, this, send);
     }
+}
+
+void VirtualScreen::hangUp(const Line::Arrival& arrival)
+{
+    m_hangingUp = true;
+    for (Line* line : {m_ptyLine.get(), m_tcpLine.get()})
+        if (line != nullptr)
+            line->halt();
+    if (m_notifier)
+        m_notifier->setEnabled(false);
+    const auto end = [this] {
+        close();
+        Q_EMIT hungUp();
+    };
+    if (m_options.pace)
+        at(arrival.throughNs + m_options.delayMs * kNsPerMs, end);
+    else
+        QTimer::singleShot(m_options.delayMs, this, end);
 }
 
 void VirtualScreen::at(qint64 ns, std::function<void()> action)
@@ -375,14 +382,6 @@ void VirtualScreen::sendAnswer(const Line& line, const QByteArray& answer)
         ++m_answers;
     else if (!m_hangingUp)
         m_log(QStringLiteral("%1 | answer not written: %2").arg(stamp(line), failure));
-}
-
-std::vector<const ScreenState*> VirtualScreen::states() const
-{
-    std::vector<const ScreenState*> states;
-    for (const Controller& c : m_controllers)
-        states.push_back(&c.state);
-    return states;
 }
 
 QStringList VirtualScreen::summary() const

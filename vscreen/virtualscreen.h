@@ -38,8 +38,6 @@ public:
     // Closes the pty and removes our link, and stops listening; clients see a hang-up.
     void close();
 
-    // The controllers' state, in the order of the options.
-    std::vector<const ScreenState*> states() const;
     QStringList summary() const;
     // Writes the glyph tables to the files the options name, if any.
     void writeGlyphFiles() const;
@@ -55,9 +53,24 @@ private:
         ScreenState state;
     };
 
+    // What one controller makes of a frame with a good checksum.
+    struct Decision {
+        Controller* controller = nullptr;
+        bool takes = false;   // the frame is addressed to it
+        bool garbled = false; // it came at a speed the controller does not listen at
+        QByteArray answer;
+        QString reaction; // for the log
+    };
+
     void onPtyReadable();
     void handle(Line& line, const Line::Arrival& arrival);
     void handleFrame(Line& line, const Line::Arrival& arrival);
+    Decision decide(Controller& controller, const Frame& frame, bool garbled, bool hangingUp,
+                    bool stopped) const;
+    // Sends the answers that wait for a delay or for the line.
+    void scheduleAnswers(Line& line, const Line::Arrival& arrival,
+                         const std::vector<Decision>& decisions, int baud);
+    void hangUp(const Line::Arrival& arrival);
     // At nowNs (or at once if that has passed): steady clock, no earlier.
     void at(qint64 ns, std::function<void()> action);
     void sendAnswer(const Line& line, const QByteArray& answer);
