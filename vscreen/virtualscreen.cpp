@@ -70,8 +70,9 @@ VirtualScreen::VirtualScreen(const VScreenOptions& options, LineSink log, QObjec
     : QObject(parent), m_options(options), m_log(std::move(log)),
       m_tcp([this](const QString& text) { m_log(now() + QStringLiteral(" | ") + text); })
 {
-    for (const ScreenSpec& spec : m_options.screens)
-        m_controllers.push_back({spec.number, spec.mode, ScreenState(spec.number, options.speed)});
+    for (const ScreenSetup& setup : m_options.screens)
+        m_controllers.push_back(
+            {setup.number, setup.mode, ScreenState(setup.number, options.speed)});
     m_clock.start();
 }
 

@@ -30,10 +30,10 @@ std::optional<AnswerMode> answerMode(const QString& text)
 }
 
 // "N[:MODE],..." with every number once; modes left out are `fallback`.
-std::optional<std::vector<ScreenSpec>> screenList(const QString& text, AnswerMode fallback,
-                                                  QString* error)
+std::optional<std::vector<ScreenSetup>> screenList(const QString& text, AnswerMode fallback,
+                                                   QString* error)
 {
-    std::vector<ScreenSpec> screens;
+    std::vector<ScreenSetup> screens;
     for (const QString& item : text.split(QLatin1Char(','))) {
         const std::optional<int> value = number(item.section(QLatin1Char(':'), 0, 0), 0, 255);
         const QString modeText = item.section(QLatin1Char(':'), 1);
@@ -45,7 +45,7 @@ std::optional<std::vector<ScreenSpec>> screenList(const QString& text, AnswerMod
                          .arg(item);
             return std::nullopt;
         }
-        for (const ScreenSpec& earlier : screens)
+        for (const ScreenSetup& earlier : screens)
             if (earlier.number == *value) {
                 *error = QStringLiteral("--screen names %1 twice").arg(*value);
                 return std::nullopt;

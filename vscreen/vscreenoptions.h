@@ -11,14 +11,14 @@ namespace krn::vscreen {
 enum class AnswerMode { Ack, Silent, Nak, Garbage };
 
 // One controller on the line: the number it starts with and how it answers.
-struct ScreenSpec {
+struct ScreenSetup {
     quint8 number = 1;
     AnswerMode mode = AnswerMode::Ack;
 };
 
 // The command line of the virtual screen.
 struct VScreenOptions {
-    std::vector<ScreenSpec> screens{ScreenSpec{}};
+    std::vector<ScreenSetup> screens{ScreenSetup{}};
     QString link;                      // symlink to the device, empty for none
     AnswerMode mode = AnswerMode::Ack; // for the screens that name no mode of their own
     int delayMs = 0;                   // wait before answering (or hanging up)

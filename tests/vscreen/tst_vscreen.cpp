@@ -523,7 +523,7 @@ private Q_SLOTS:
         QString actual = error;
         if (o) {
             S parts;
-            for (const ScreenSpec& s : o->screens)
+            for (const ScreenSetup& s : o->screens)
                 parts << QString("%1:%2").arg(s.number).arg(int(s.mode));
             parts << QString::number(o->speed);
             if (o->pace)
