@@ -99,7 +99,7 @@ std::optional<VScreenOptions> VScreenOptions::parse(const QStringList& arguments
         QStringLiteral("screen"),
         QStringLiteral("Screen numbers on the line, each answering its own, a mode of its own "
                        "after a colon (1,5:silent,7). Default 1."),
-        QStringLiteral("N[,N...]"), QStringLiteral("1"));
+        QStringLiteral("N[:MODE],..."), QStringLiteral("1"));
     const QCommandLineOption link(QStringLiteral("link"),
                                   QStringLiteral("Make PATH a symbolic link to the device."),
                                   QStringLiteral("PATH"));
@@ -116,7 +116,8 @@ std::optional<VScreenOptions> VScreenOptions::parse(const QStringList& arguments
                                        QStringLiteral("K"));
     const QCommandLineOption hangupAfter(
         QStringLiteral("hangup-after"),
-        QStringLiteral("Close the pty on the K-th frame, then exit."), QStringLiteral("K"));
+        QStringLiteral("Close the line (pty and TCP) on the K-th frame, then exit."),
+        QStringLiteral("K"));
     const QCommandLineOption broadcastAck(QStringLiteral("broadcast-ack"),
                                           QStringLiteral("Answer frames to screen 255 too."));
     const QCommandLineOption speed(

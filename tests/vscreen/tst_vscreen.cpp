@@ -448,6 +448,52 @@ private Q_SLOTS:
         QVERIFY2(text.contains("turned away"), qPrintable(text));
     }
 
+    // Glyph files: as named for one screen, FILE-N for each of several. A
+    // glyph frame "SCREEN BYTE" goes out, then every file must hold its cells.
+    void drawsEachScreensGlyphs_data()
+    {
+        QTest::addColumn<QString>("screens");
+        QTest::addColumn<S>("frames");
+        QTest::addColumn<S>("files");
+        QTest::newRow("one screen")
+            << "1" << S{"1 80"} << S{"glyphs.txt=cell 0 offset 0 8x16\n#......."};
+        QTest::newRow("each of several")
+            << "1,2,3" << S{"2 01", "255 80"}
+            << S{"glyphs-2.txt=.......#", "glyphs-1.txt=#.......", "glyphs-3.txt=#......."};
+        QTest::newRow("one not addressed")
+            << "1,2" << S{"2 01"} << S{"glyphs-2.txt=.......#", "glyphs-1.txt=", "!glyphs.txt"};
+    }
+    void drawsEachScreensGlyphs()
+    {
+        QFETCH(QString, screens);
+        QFETCH(S, frames);
+        QFETCH(S, files);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        krn::test::VScreenProcess screen;
+        QVERIFY2(screen.start({"--screen", screens, "--glyphs-text", dir.filePath("glyphs.txt")}),
+                 qPrintable(screen.errorText()));
+        QSerialPort port(screen.device());
+        QVERIFY2(port.open(QIODevice::ReadWrite), qPrintable(port.errorString()));
+        for (const QString& f : frames) {
+            QVERIFY(port.write(
+                        frameTo(f.section(' ', 0, 0).toInt(), hex("14" + f.section(' ', 1)))) > 0);
+            QVERIFY(port.waitForBytesWritten(1000));
+        }
+        QVERIFY(screen.waitForLines(frames.size()));
+        screen.stop(); // the files are written once more at the end
+        for (const QString& f : files) {
+            QFile file(dir.filePath(f.section('=', 0, 0).remove('!')));
+            QCOMPARE(file.exists(), !f.startsWith('!'));
+            if (file.exists()) {
+                QVERIFY(file.open(QIODevice::ReadOnly));
+                const QString text = QString::fromLatin1(file.readAll());
+                const QString piece = f.section('=', 1);
+                QVERIFY2(piece.isEmpty() ? text.isEmpty() : text.contains(piece), qPrintable(text));
+            }
+        }
+    }
+
     // Chunks "AT_MS COUNT BAUD" in order; then when the byte before `end` was
     // through, and the speed of the bytes [begin, end).
     void clocksTheLine_data()
