@@ -1,5 +1,7 @@
 #include "vscreenoptions.h"
 
+#include "krn_version.h"
+
 #include <QCommandLineParser>
 #include <climits>
 
@@ -28,6 +30,7 @@ std::optional<VScreenOptions> VScreenOptions::parse(const QStringList& arguments
         "Frames are counted when their checksum is good, whatever screen they address. The "
         "frame that triggers --hangup-after is not answered."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption screen(QStringLiteral("screen"),
                                     QStringLiteral("Screen number to answer to (default 1)."),
                                     QStringLiteral("N"), QStringLiteral("1"));
@@ -70,6 +73,11 @@ std::optional<VScreenOptions> VScreenOptions::parse(const QStringList& arguments
     if (parser.isSet(QStringLiteral("help"))) {
         *helpShown = true;
         *error = parser.helpText();
+        return std::nullopt;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        *helpShown = true;
+        *error = QStringLiteral("krntools-vscreen ") + QLatin1String(kVersion);
         return std::nullopt;
     }
     if (!parser.positionalArguments().isEmpty()) {

@@ -1,5 +1,7 @@
+#include "app/commandline.h"
 #include "commands/commander.h"
 #include "core/programvalues.h"
+#include "krn_version.h"
 #include "link/link.h"
 #include "link/portmap.h"
 #include "link/qteventpump.h"
@@ -14,9 +16,12 @@
 
 int main(int argc, char* argv[])
 {
+    if (const std::optional<int> exitCode = krn::app::handleCommandLine(argc, argv))
+        return *exitCode;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("krntools"));
-    QApplication::setApplicationVersion(QStringLiteral("1.00"));
+    QApplication::setApplicationVersion(QLatin1String(krn::kVersion));
+    QApplication::setDesktopFileName(QStringLiteral("io.github.krntools.krntools"));
     QApplication::setWindowIcon(krn::icons::windowIcon());
 
     krn::ProgramValues values;

@@ -8,9 +8,9 @@ namespace krn::strings {
 
 // Ids of the texts that follow the user's interface language.
 enum Id : quint16 {
-    ErrorTitle = 1,          // title of every "a failure happened" box
+    ErrorTitle = 1, // title of every "a failure happened" box
     DefaultClockFont = 4,
-    PromptTitle = 7,         // title of the success box
+    PromptTitle = 7, // title of the success box
     EnterPassword = 51,
     ControllerNotFound = 60,
     SetParameterOk = 492,
@@ -26,6 +26,11 @@ enum Id : quint16 {
     ScreenNumberLabel = 4408,
     WeekWord = 4454,
     WriteCaption = 4491,
+    HelpUsage = 9150, // the window's --help, line by line
+    HelpPurpose = 9151,
+    HelpOptionHelp = 9152,
+    HelpOptionVersion = 9153,
+    HelpSettings = 9154,
 };
 
 enum class Language { SimplifiedChinese, TraditionalChinese, English };
