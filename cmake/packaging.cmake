@@ -69,20 +69,27 @@ if(UNIX AND NOT APPLE)
 endif()
 add_custom_target(krn_install_data ALL DEPENDS ${gzipped})
 
+# `cpack` and `make install` take the tree as built instead of first checking
+# every target again (half a minute on a busy machine); `--target package`
+# still builds everything first.
+set(CMAKE_SKIP_INSTALL_ALL_DEPENDENCY ON)
+
 set(CPACK_PACKAGE_NAME ${PROJECT_NAME})
 set(CPACK_PACKAGE_VENDOR "The krntools developers")
 set(CPACK_PACKAGE_CONTACT "${KRN_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "configure LED display controllers over an RS-232 line")
-set(CPACK_PACKAGE_DESCRIPTION
-    "krntools sets up the controllers of LED graphic and text displays (screens) that are "
-    "connected over an RS-232 serial line: reset a screen, change its line speed or screen "
-    "number, send the panel geometry and the hardware signal options, and download the "
-    "glyphs of the screen's clock, drawn from a desktop font. The controller confirms every "
-    "command, and the tool says plainly whether it arrived. The window speaks Simplified "
-    "Chinese, Traditional Chinese and English.\n\n"
-    "krntools-vscreen plays such a controller on a pseudo-terminal, to try the tool without "
-    "hardware.")
-string(REPLACE ";" "" CPACK_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
+# Wrapped by hand: Debian wants description lines of at most 80 characters.
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
+       "krntools sets up the controllers of LED graphic and text displays\n"
+       "(screens) connected over an RS-232 serial line: reset a screen, change its\n"
+       "line speed or screen number, send the panel geometry and the hardware\n"
+       "signal options, and download the glyphs of the screen's clock, drawn from\n"
+       "a desktop font. The controller confirms every command, and the tool says\n"
+       "plainly whether it arrived. The window speaks Simplified Chinese,\n"
+       "Traditional Chinese and English.\n"
+       "\n"
+       "krntools-vscreen plays such a controller on a pseudo-terminal, to try the\n"
+       "tool without hardware.")
 set(CPACK_PACKAGE_HOMEPAGE_URL ${PROJECT_HOMEPAGE_URL})
 set(CPACK_RESOURCE_FILE_LICENSE ${CMAKE_SOURCE_DIR}/LICENSE)
 set(CPACK_STRIP_FILES ON)
