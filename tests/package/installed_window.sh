@@ -57,6 +57,11 @@ echo "installed folders unchanged ($(wc -l <"$work/after.txt") entries)"
 sizes=$(xprop -id "$wid" _NET_WM_ICON | sed -n 's/.*Icon (\([0-9]*\) x [0-9]*):.*/\1/p' | sort -n | paste -sd,)
 [ "$sizes" = 16,32,48,64,128 ] || fail "the window's icon comes in sizes '$sizes'"
 echo "window icon sizes: $sizes"
+# The menu entry finds its running window by the window's class.
+class=$(xprop -id "$wid" WM_CLASS | sed -n 's/.*", "\(.*\)"$/\1/p')
+wmclass=$(sed -n 's/^StartupWMClass=//p' "$work/root/usr/share/applications/io.github.krntools.krntools.desktop")
+[ "$class" = "$wmclass" ] || fail "the window's class is '$class', the menu entry expects '$wmclass'"
+echo "window class: $class"
 mkdir -p "$shots"
 import -window "$wid" "$shots/package-window.png" && echo "screenshot: $shots/package-window.png"
 echo PASS
