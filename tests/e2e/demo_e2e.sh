@@ -42,7 +42,7 @@ for how in INT TERM KILL window; do
     grep -q "import -display $display" "$log" || fail "$how: the demo does not say how to look at it"
     grep -q "Ctrl+C" "$log" || fail "$how: the demo does not say how to stop it"
     wait_for 'DISPLAY=$display xdotool search --onlyvisible --name "duzov V2\.1" >/dev/null' 100 ||
-        fail "$how: no window on $display: $(cat "$log")"
+        fail "$how: no window on $display: $(cat "$log" "$work/bin/demo/krntools.log")"
 
     mapfile -t children < <(pgrep -P "$demo")
     names=$(for c in "${children[@]}"; do ps -o comm= -p "$c"; done | sort | paste -sd' ')
