@@ -5,6 +5,7 @@
 #include "link/qteventpump.h"
 #include "link/qtserialport.h"
 #include "settings/profilefile.h"
+#include "strings/stringtable.h"
 #include "window/fontchooser.h"
 #include "window/icons.h"
 #include "window/krn_tools.h"
@@ -20,7 +21,7 @@ int main(int argc, char* argv[])
     QApplication::setWindowIcon(krn::icons::windowIcon());
 
     krn::ProgramValues values;
-    krn::ProfileFile settings(krn::settingsPathFor(QCoreApplication::applicationDirPath()));
+    krn::ProfileFile settings(krn::settingsLocationFor(QCoreApplication::applicationDirPath()));
     krn::MessageBoxSink boxes;
     krn::DialogFontChooser fontChooser;
 
@@ -43,5 +44,9 @@ int main(int argc, char* argv[])
     boxes.setParent(&window);
     fontChooser.setParent(&window);
     window.show();
+    // Told once: with no folder to write, nothing picked in this run is kept.
+    if (!settings.persistent())
+        boxes.show(krn::strings::load(krn::strings::ChoicesNotKept),
+                   krn::strings::load(krn::strings::PromptTitle), krn::MessageIcon::Exclamation);
     return QApplication::exec();
 }

@@ -46,6 +46,14 @@ constexpr std::array kTable{
     Entry{4408, u"屏  号", u"屏  號", u"Number"},
     Entry{4454, u"星期", u"星期", u"Week "},
     Entry{4491, u"加载", u"載入", u"&Write"},
+    Entry{9100,
+          u"设置文件无法保存：程序所在的文件夹和您的配置文件夹都不能写入。"
+          u"本次所做的选择在程序关闭前有效，下次启动时不会被记住。",
+          u"設定檔無法儲存：程式所在的資料夾和您的設定資料夾都不能寫入。"
+          u"本次所做的選擇在程式關閉前有效，下次啟動時不會被記住。",
+          u"The settings cannot be saved: neither the program's folder nor your configuration "
+          u"folder can be written. The choices you make now last until the program closes and "
+          u"will not be remembered next time."},
 };
 
 static_assert(std::is_sorted(kTable.begin(), kTable.end(),

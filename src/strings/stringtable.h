@@ -26,6 +26,8 @@ enum Id : quint16 {
     ScreenNumberLabel = 4408,
     WeekWord = 4454,
     WriteCaption = 4491,
+    // No folder for the settings file can be written.
+    ChoicesNotKept = 9100,
 };
 
 enum class Language { SimplifiedChinese, TraditionalChinese, English };
