@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(build-essential cmake qt6-base-dev qt6-serialport-dev libx11-dev
           fonts-unifont fonts-wqy-zenhei
-          xvfb xauth xdotool x11-utils imagemagick)
+          xvfb xauth xdotool x11-utils imagemagick
+          clang libclang-rt-14-dev)
 
 missing=()
 for p in "${packages[@]}"; do
