@@ -160,7 +160,7 @@ using Name = std::pair<QString, QString>; // section, key
 QByteArray contents(const QString& path)
 {
     QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return file.open(QIODevice::ReadOnly | QIODevice::Unbuffered) ? file.readAll() : QByteArray();
 }
 
 void checkReads(const krn::ProfileFile& live, const QByteArray& bytes,

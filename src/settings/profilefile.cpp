@@ -601,8 +601,9 @@ private:
 
     bool readFile(QByteArray& bytes) const
     {
+        // Unbuffered: the bytes go straight into one array of the file's size.
         QFile file(m_path);
-        if (!file.open(QIODevice::ReadOnly))
+        if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
             return false;
         bytes = file.readAll();
         return file.error() == QFileDevice::NoError;
