@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds into build/ and runs every test.
 # --sanitize also builds into build-asan/ and runs the suite under
-# AddressSanitizer + UndefinedBehaviorSanitizer.
+# AddressSanitizer + UndefinedBehaviorSanitizer. Then each fuzz harness runs
+# for 20 s (scripts/fuzz.sh, a clang build of its own in build-fuzz/).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,3 +18,5 @@ if [ "${1:-}" = "--sanitize" ]; then
     cmake --build --preset asan-ubsan -j"$jobs"
     ctest --preset asan-ubsan -j"$jobs"
 fi
+
+./scripts/fuzz.sh 20

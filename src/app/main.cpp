@@ -56,7 +56,7 @@ int main(int argc, char* argv[])
     loadQtTranslations(app, qtTranslator);
 
     krn::ProgramValues values;
-    krn::ProfileFile file(krn::settingsPathFor(QCoreApplication::applicationDirPath()));
+    krn::ProfileFile file(krn::settingsLocationFor(QCoreApplication::applicationDirPath()));
     krn::Settings settings(file);
     krn::MessageBoxSink boxes;
     krn::DialogFontChooser fontChooser;
@@ -84,5 +84,9 @@ int main(int argc, char* argv[])
     boxes.setParent(&window);
     fontChooser.setParent(&window);
     window.show();
+    // Told once: with no folder to write, nothing picked in this run is kept.
+    if (!file.persistent())
+        boxes.show(krn::strings::load(krn::strings::ChoicesNotKept),
+                   krn::strings::load(krn::strings::PromptTitle), krn::MessageIcon::Exclamation);
     return QApplication::exec();
 }

@@ -145,6 +145,14 @@ constexpr std::array kTable{
     Entry{9080, u"%1：这台电脑上没有这个串口设备", u"%1：這台電腦上沒有這個串口裝置",
           u"%1: no such serial device on this computer"},
     Entry{9081, u"%1：%2", u"%1：%2", u"%1: %2"},
+    Entry{9100,
+          u"设置文件无法保存：程序所在的文件夹和您的配置文件夹都不能写入。"
+          u"本次所做的选择在程序关闭前有效，下次启动时不会被记住。",
+          u"設定檔無法儲存：程式所在的資料夾和您的設定資料夾都不能寫入。"
+          u"本次所做的選擇在程式關閉前有效，下次啟動時不會被記住。",
+          u"The settings cannot be saved: neither the program's folder nor your configuration "
+          u"folder can be written. The choices you make now last until the program closes and "
+          u"will not be remembered next time."},
     Entry{9150, u"用法：krntools [--help | --version]", u"用法：krntools [--help | --version]",
           u"Usage: krntools [--help | --version]"},
     Entry{9151, u"通过 RS-232 串口设置 LED 显示屏控制卡。不带参数启动时打开主窗口。",
