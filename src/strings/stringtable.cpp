@@ -89,6 +89,8 @@ constexpr std::array kTable{
     Entry{9226, u"没有找到串口。", u"沒有找到串列埠。", u"No serial ports found."},
     Entry{9227, u"无法打开 %1（%2 bit/s）：%3", u"無法開啟 %1（%2 bit/s）：%3",
           u"%1 at %2 bit/s could not be opened: %3"},
+    Entry{9228, u"无法写入通讯记录 %1：%2", u"無法寫入通訊記錄 %1：%2",
+          u"The traffic log %1 cannot be written: %2"},
     Entry{9229,
           u"用法：krntools-cli [选项] 命令 [参数]\n"
           u"通过串口设置 LED 显示屏控制卡，一次一块屏或多块屏。\n"
@@ -190,8 +192,6 @@ constexpr std::array kTable{
     Entry{9248, u"使用", u"使用", u"Use"},
     Entry{9249, u"查找完成。", u"查找完成。", u"Search finished."},
     Entry{9250, u"查找已取消。", u"查找已取消。", u"Search cancelled."},
-    Entry{9251, u"%1 bit/s 上有屏回答广播。", u"%1 bit/s 上有屏回答廣播。",
-          u"A screen answers the broadcast at %1 bit/s."},
 };
 
 static_assert(std::is_sorted(kTable.begin(), kTable.end(),

@@ -34,6 +34,7 @@ enum ToolId : quint16 {
     PortsHeader = 9225,
     NoPorts = 9226,
     LineNotOpened = 9227, // device, reason
+    LogNotWritten = 9228, // file, reason
     HelpText = 9229,
 
     // The screen finder.
@@ -48,7 +49,6 @@ enum ToolId : quint16 {
     FinderUse = 9248,
     FinderDone = 9249,
     FinderCancelled = 9250,
-    FinderListening = 9251, // speed: a screen answered the broadcast there
 };
 
 } // namespace krn::strings

@@ -3,6 +3,8 @@
 #include "cli/portlisting.h"
 #include "cli/progressbar.h"
 #include "cli/report.h"
+#include "core/failure.h"
+#include "strings/toolids.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -238,6 +240,76 @@ private Q_SLOTS:
             krn::cli::portsJson(rows),
             R"({"description":"FT232R USB UART","device":"/dev/ttyUSB1","maker":"FTDI","port":2,"serial":"A10K3"})"
             "\n");
+    }
+
+    // Every text of the tool exists in the three languages with the same
+    // places to fill, so no language drops or invents a value.
+    void textsInThreeLanguages()
+    {
+        using namespace krn::strings;
+        const QList<quint16> used{UsageNoCommand,
+                                  UsageUnknownCommand,
+                                  UsageUnknownOption,
+                                  UsageMissingValue,
+                                  UsageNotASpeed,
+                                  UsageNotAScreenList,
+                                  UsageNotAPort,
+                                  UsageOutOfRange,
+                                  UsageNotAChoice,
+                                  UsageMissingOption,
+                                  UsageUnexpectedArgument,
+                                  UsageWrongPassword,
+                                  UsageNotANumber,
+                                  UsageOptionNotForCommand,
+                                  UsageOneScreenOnly,
+                                  UsageTryHelp,
+                                  UsageEmptyValue,
+                                  TargetLine,
+                                  RefusedReply,
+                                  SummaryAllDelivered,
+                                  SummaryNotDelivered,
+                                  DryRunFrame,
+                                  PortsHeader,
+                                  NoPorts,
+                                  LineNotOpened,
+                                  LogNotWritten,
+                                  HelpText,
+                                  FinderFound,
+                                  FinderNothingFound,
+                                  FinderSummary,
+                                  FinderProgress,
+                                  FinderBroadcastProgress,
+                                  FinderTitle,
+                                  FinderMenuItem,
+                                  FinderCancel,
+                                  FinderUse,
+                                  FinderDone,
+                                  FinderCancelled};
+        const QRegularExpression place(QStringLiteral("%[1-9]"));
+        const auto places = [&](const QString& text) {
+            QStringList found;
+            for (const QRegularExpressionMatch& m : place.globalMatch(text))
+                found << m.captured();
+            found.sort();
+            return found.join(u',');
+        };
+        int present = 0;
+        for (quint16 id = 9200; id < 9300; ++id) {
+            QString english;
+            try {
+                english = load(id, Language::English);
+            } catch (const krn::Failure&) {
+                QVERIFY2(!used.contains(id), qPrintable(QString::number(id)));
+                continue;
+            }
+            ++present;
+            for (const Language l : {Language::SimplifiedChinese, Language::TraditionalChinese}) {
+                const QString text = load(id, l);
+                QVERIFY2(!text.isEmpty() && text != english, qPrintable(QString::number(id)));
+                QCOMPARE(places(text), places(english));
+            }
+        }
+        QCOMPARE(present, used.size());
     }
 
     void progress_data()
