@@ -1,6 +1,6 @@
 #include "portmap.h"
 
-#include "settings/profilefile.h"
+#include "settings/settings.h"
 
 #include <QSerialPortInfo>
 #include <algorithm>
@@ -38,15 +38,14 @@ QString PortMap::deviceFor(qint32 portNumber) const
 {
     if (portNumber < 1)
         return {};
-#ifdef Q_OS_WIN
-    return QStringLiteral("COM%1").arg(portNumber);
-#else
     if (m_settings) {
-        const QString mapped =
-            m_settings->readText(u"Ports", QString::number(portNumber), QString(), 4096).trimmed();
+        const QString mapped = m_settings->portMapping(portNumber);
         if (!mapped.isEmpty())
             return mapped;
     }
+#ifdef Q_OS_WIN
+    return QStringLiteral("COM%1").arg(portNumber);
+#else
     const QStringList devices = systemDevices();
     return portNumber <= devices.size() ? devices.at(portNumber - 1) : QString();
 #endif

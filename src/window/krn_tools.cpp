@@ -11,7 +11,8 @@
 #include "icons.h"
 #include "listcontents.h"
 #include "listops.h"
-#include "settings/profilefile.h"
+#include "outcomebox.h"
+#include "settings/settings.h"
 #include "strings/stringtable.h"
 
 #include <QComboBox>
@@ -25,7 +26,6 @@ namespace krn {
 
 namespace {
 
-const QString Section = QStringLiteral("About");
 constexpr auto OneSecond = std::chrono::milliseconds(1000);
 
 // List indices by role.
@@ -42,10 +42,6 @@ enum Combo {
     Scan = 9,
     NewScreen = 10,
 };
-
-// The two command buttons whose success changes what the link lists must show.
-constexpr int ChangeBaud = 3;
-constexpr int ChangeScreen = 9;
 
 // A first start has no remembered line speed; the lists then show the
 // controllers' factory speed instead of refusing the value 0.
@@ -125,22 +121,17 @@ void KRN_Tools::Form_Load()
                     {strings::load(strings::ChineseClock), strings::load(strings::EnglishClock)});
         appendItems(*ui.ComboNo[Scan], lists::scanModes());
 
-        v.SettingsPath = m_deps.settings.path();
-        v.ClockFontName = strings::load(strings::DefaultClockFont);
-
-        const ProfileFile& ini = m_deps.settings;
-        v.link.PortNumber = ini.readInt(Section, u"Send_Com", 0);
-        v.link.BaudRate = ini.readInt(Section, u"Send_Port", 0);
-        v.link.ScreenNumber = ini.readInt(Section, u"Send_Screen", 0);
-        const qint32 colour = ini.readInt(Section, u"Send_Color", 0);
-        const qint32 width = ini.readInt(Section, u"Send_Width", 128);
-        const qint32 height = ini.readInt(Section, u"Send_Height", 16);
-        const qint32 scan = ini.readInt(Section, u"Send_Scan", 0);
-        v.ClockLanguage = ini.readInt(Section, u"Send_Time", 0);
-        const QString face = ini.readText(Section, u"Send_TimeFont", v.ClockFontName, 60);
-        if (!face.isEmpty())
-            v.ClockFontName = face;
-        v.ClockFontSize = wholeToInt16(ini.readInt(Section, u"Send_TimeSize", 12));
+        const Settings& ini = m_deps.settings;
+        v.ClockFontName = ini.clockFontName(strings::load(strings::DefaultClockFont));
+        v.link.PortNumber = ini.portPosition();
+        v.link.BaudRate = ini.lineSpeed();
+        v.link.ScreenNumber = ini.screen();
+        const qint32 colour = ini.colourPosition();
+        const qint32 width = ini.width();
+        const qint32 height = ini.height();
+        const qint32 scan = ini.scanPosition();
+        v.ClockLanguage = ini.clockLanguage();
+        v.ClockFontSize = wholeToInt16(ini.clockFontSize());
 
         const QString baud = v.link.BaudRate == 0 ? FactoryBaud : QString::number(v.link.BaudRate);
         selectPosition(*ui.ComboNo[CommMode], 0, role(CommMode));
@@ -165,7 +156,6 @@ void KRN_Tools::Form_Load()
     // replaced by the default, so the glyphs are never drawn in some stray
     // font and the next download stores a usable size.
     m_chooserFont.setFamily(v.ClockFontName);
-    applyClockFace(m_chooserFont.family());
     double size = DefaultClockPoints;
     try {
         size = checkedClockSize(v.ClockFontSize);
@@ -174,11 +164,7 @@ void KRN_Tools::Form_Load()
         v.ClockFontSize = qint16(DefaultClockPoints);
     }
     m_chooserFont.setPointSizeF(size);
-    for (QWidget* display : {static_cast<QWidget*>(ui.LabTime), ui.PicFont}) {
-        QFont f = display->font();
-        f.setPointSizeF(size);
-        display->setFont(f);
-    }
+    setClockFont(m_chooserFont);
     v.UiReady = true;
 }
 
@@ -188,8 +174,7 @@ void KRN_Tools::FillHardwareOptionLists()
         for (int i = 0; i < int(m_ui.ComboNoNo.size()); ++i)
             appendItems(*m_ui.ComboNoNo[i], lists::hardwareOptions(i));
         for (int i = 0; i < int(m_ui.ComboNoNo.size()); ++i) {
-            const qint32 remembered =
-                m_deps.settings.readInt(Section, QStringLiteral("Set_No%1").arg(i), 0);
+            const qint32 remembered = m_deps.settings.hardwareOption(i);
             selectPosition(*m_ui.ComboNoNo[i], remembered, lists::hardwareRole(i));
         }
     } catch (const Failure& failure) {
@@ -202,8 +187,7 @@ void KRN_Tools::ComboNoNo_Click(int index)
     if (!m_deps.values.UiReady || index < 0 || index >= int(m_ui.ComboNoNo.size()))
         return;
     try {
-        writeSetting(QStringLiteral("Set_No%1").arg(index),
-                     QString::number(m_ui.ComboNoNo[index]->currentIndex()));
+        m_deps.settings.setHardwareOption(index, m_ui.ComboNoNo[index]->currentIndex());
     } catch (const Failure& failure) {
         report(failure);
     }
@@ -214,33 +198,35 @@ void KRN_Tools::ComboNo_Click(int index)
     if (!m_deps.values.UiReady || index < 0 || index >= int(m_ui.ComboNo.size()))
         return;
     try {
+        // A write that cannot be carried out is not the operator's concern
+        // here; the settings layer falls back to the per-user folder.
         const QComboBox& list = *m_ui.ComboNo[index];
-        const QString position = QString::number(list.currentIndex());
+        Settings& ini = m_deps.settings;
         switch (index) {
         case SerialPortList:
-            writeSetting(QStringLiteral("Send_Com"), position);
+            ini.setPortPosition(list.currentIndex());
             break;
         case Baud:
-            writeSetting(QStringLiteral("Send_Port"), list.currentText());
+            ini.setLineSpeed(list.currentText());
             break;
         case Screen:
-            writeSetting(QStringLiteral("Send_Screen"), list.currentText());
+            ini.setScreen(list.currentText());
             break;
         case Colour:
-            writeSetting(QStringLiteral("Send_Color"), position);
+            ini.setColourPosition(list.currentIndex());
             break;
         case Width:
-            writeSetting(QStringLiteral("Send_Width"), list.currentText());
+            ini.setWidth(list.currentText());
             break;
         case Height:
-            writeSetting(QStringLiteral("Send_Height"), list.currentText());
+            ini.setHeight(list.currentText());
             break;
         case ClockLang:
             // Remembered only by a successful clock download.
             m_deps.values.ClockLanguage = list.currentIndex();
             break;
         case Scan:
-            writeSetting(QStringLiteral("Send_Scan"), position);
+            ini.setScanPosition(list.currentIndex());
             break;
         default:
             break; // the new speed and new screen number are sent, not kept
@@ -283,8 +269,8 @@ void KRN_Tools::CmdOk_Click(int index)
             chooseClockFont();
             break;
         default:
-            if (Commander::isCommand(index))
-                runCommand(index);
+            if (const std::optional<Command> command = commandForButton(index))
+                runCommand(*command);
             break;
         }
     } catch (const Failure& failure) {
@@ -292,20 +278,32 @@ void KRN_Tools::CmdOk_Click(int index)
     }
 }
 
-void KRN_Tools::runCommand(int index)
+void KRN_Tools::runCommand(Command command)
 {
     if (!m_deps.commander)
         return;
-    if (!m_deps.commander->Send_Function(index, snapshot(), clockFont()))
+    const ProgramValues& v = m_deps.values;
+    const CommandRequest request =
+        requestFrom(command, snapshot(),
+                    ClockChoice{v.ClockLanguage, clockFont(), v.ClockFontName, v.ClockFontSize});
+    const Outcome outcome = m_deps.commander->Send_Function(request);
+    presentOutcome(m_deps.boxes, outcome);
+    if (!outcome.delivered())
         return;
     // The screen now listens at the new speed or number; the link lists follow
     // it, and the pick is remembered as if the operator had made it.
-    if (index == ChangeBaud) {
+    switch (commandInfo(command).followUp) {
+    case FollowUp::SpeedFollows:
         m_ui.ComboNo[Baud]->setCurrentIndex(m_ui.ComboNo[NewBaud]->currentIndex());
         ComboNo_Click(Baud);
-    } else if (index == ChangeScreen) {
+        break;
+    case FollowUp::ScreenFollows:
         m_ui.ComboNo[Screen]->setCurrentIndex(m_ui.ComboNo[NewScreen]->currentIndex());
         ComboNo_Click(Screen);
+        break;
+    case FollowUp::None:
+    case FollowUp::ClockStored:
+        break;
     }
 }
 
@@ -321,33 +319,27 @@ void KRN_Tools::chooseClockFont()
             return;
         m_chooserFont = *chosen;
         const QFont& font = *chosen;
-
-        auto apply = [this](const std::function<void(QFont&)>& change) {
-            for (QWidget* display : {static_cast<QWidget*>(m_ui.LabTime), m_ui.PicFont}) {
-                QFont f = display->font();
-                change(f);
-                display->setFont(f);
-            }
-        };
-        applyClockFace(font.family());
+        // The face goes first and stays even when the size is refused.
+        QFont face = clockFont();
+        face.setFamily(font.family());
+        setClockFont(face);
         const double size = checkedClockSize(font.pointSizeF());
-        apply([size](QFont& f) { f.setPointSizeF(size); });
-        apply([&font](QFont& f) { f.setBold(font.bold()); });
-        apply([&font](QFont& f) { f.setItalic(font.italic()); });
-        apply([&font](QFont& f) { f.setUnderline(font.underline()); });
-
+        setClockFont(font);
         v.ClockFontName = font.family();
         v.ClockFontSize = toInt16(size);
     } catch (const Failure&) {
     }
 }
 
-void KRN_Tools::applyClockFace(const QString& face)
+void KRN_Tools::setClockFont(const QFont& font)
 {
-    const QString family = clockFamilyFor(face);
     for (QWidget* display : {static_cast<QWidget*>(m_ui.LabTime), m_ui.PicFont}) {
         QFont f = display->font();
-        f.setFamily(family);
+        f.setFamily(clockFamilyFor(font.family()));
+        f.setPointSizeF(font.pointSizeF());
+        f.setBold(font.bold());
+        f.setItalic(font.italic());
+        f.setUnderline(font.underline());
         display->setFont(f);
     }
 }
@@ -393,21 +385,13 @@ QString KRN_Tools::portDeviceText() const
         return {};
     const QString device = m_deps.deviceForPort(list.currentIndex() + 1);
     if (device.isEmpty())
-        return tr("%1: no such serial device on this computer").arg(list.currentText());
-    return QStringLiteral("%1: %2").arg(list.currentText(), device);
-}
-
-void KRN_Tools::writeSetting(const QString& key, const QString& value)
-{
-    // A write that cannot be carried out is not the operator's concern here;
-    // the settings layer falls back to the per-user folder where it can.
-    m_deps.settings.writeText(Section, key, value);
+        return strings::render(Message{strings::NoSuchPortDevice, {list.currentText()}});
+    return strings::render(Message{strings::PortDevice, {list.currentText(), device}});
 }
 
 void KRN_Tools::report(const Failure& failure)
 {
-    m_deps.boxes.show(failure.description(), strings::load(strings::ErrorTitle),
-                      MessageIcon::Exclamation);
+    presentFailure(m_deps.boxes, failure.message());
 }
 
 } // namespace krn

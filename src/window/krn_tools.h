@@ -1,8 +1,8 @@
 #pragma once
 
 #include "accessgate.h"
-#include "commands/formsnapshot.h"
 #include "controltable.h"
+#include "formrequest.h"
 
 #include <QDateTime>
 #include <QFont>
@@ -16,14 +16,14 @@ class Commander;
 class Failure;
 class FontChooser;
 class MessageSink;
-class ProfileFile;
+class Settings;
 struct ProgramValues;
 
 // What the window works with. The commander may be absent (the window then
 // offers its lists, clock and panels, and the command buttons do nothing).
 struct WindowDeps {
     ProgramValues& values;
-    ProfileFile& settings;
+    Settings& settings;
     MessageSink& boxes;
     FontChooser& fontChooser;
     Commander* commander = nullptr;
@@ -54,8 +54,6 @@ public:
     // The font the clock glyphs are drawn with: the glyph canvas's face, size,
     // bold, italic and underline.
     QFont clockFont() const;
-    // The font the font chooser opens with (the last one given to it).
-    const QFont& chooserFont() const { return m_chooserFont; }
     qint16 AdvancedPanelShown() const { return m_gate.AdvancedPanelShown(); }
     const QTimer& timer() const { return m_timer1; }
 
@@ -66,10 +64,10 @@ private:
     void wireControls();
     void Form_Load();
     void FillHardwareOptionLists();
-    void applyClockFace(const QString& face);
+    // The one place the clock displays (preview and glyph canvas) get their font.
+    void setClockFont(const QFont& font);
     void chooseClockFont();
-    void runCommand(int index);
-    void writeSetting(const QString& key, const QString& value);
+    void runCommand(Command command);
     void report(const Failure& failure);
     QString portDeviceText() const;
 
