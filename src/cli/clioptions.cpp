@@ -280,7 +280,7 @@ const std::vector<Option>& options()
         {"size", true, Clock,
          [](CliOptions& o, const QString& opt, const QString& v) {
              qint32 n = 0;
-             Check c = rangeValue(opt, v, 1, 72, &n);
+             Check c = rangeValue(opt, v, 1, 1638, &n); // the window's largest clock size
              if (!c)
                  o.clockSize = n;
              return c;

@@ -144,7 +144,7 @@ private Q_SLOTS:
         row("--lang fr reset", "error 9208|--lang|fr|zh_CN, zh_TW, en");
         row("--json=yes reset", "error 9210|--json=yes");
         row("clock --font=", "error 9216|--font");
-        row("clock --size 0", "error 9207|--size|0|1|72");
+        row("clock --size 0", "error 9207|--size|0|1|1638");
         row("clock --language klingon", "error 9208|--language|klingon|chinese, english");
     }
     void parse()
