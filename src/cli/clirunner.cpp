@@ -129,7 +129,8 @@ private:
     int find();
     void print(const TargetReport& report);
     void followUp(const QList<TargetReport>& reports, const CommandValues& values);
-    QString render(const Message& m) const { return strings::render(m, m_language); }
+    // The engine's words may hold line breaks meant for a box; a report is one line.
+    QString render(const Message& m) const { return strings::render(m, m_language).simplified(); }
     void clearProgress();
     std::unique_ptr<TrafficLogFile> openLog();
 
@@ -410,7 +411,8 @@ int Runner::find()
     const FinderResult result = finder.run(plan);
     clearProgress();
 
-    const QString why = finderLine.fault() ? render(*finderLine.fault()) : QString();
+    const std::optional<Message> fault = finderLine.fault();
+    const QString why = fault ? render(*fault) : QString();
     if (result.end == FinderEnd::OpenFailed) {
         const QString device =
             m_target.address.isEmpty() ? ports.deviceFor(m_target.portNumber) : m_target.address;

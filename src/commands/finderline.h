@@ -1,8 +1,11 @@
 #pragma once
 
+#include "core/message.h"
+
 #include <QByteArray>
 #include <QtGlobal>
 #include <chrono>
+#include <optional>
 
 namespace krn {
 
@@ -27,6 +30,8 @@ public:
     // Sends the probe to `screen` (255: every screen) and waits at most
     // `wait`; the first byte back, whatever it is, ends the wait.
     virtual ProbeReply probe(qint32 screen, std::chrono::milliseconds wait) = 0;
+    // Why the line would not open, or how it failed; nothing when it did not.
+    virtual std::optional<Message> fault() const { return std::nullopt; }
 };
 
 } // namespace krn

@@ -18,8 +18,7 @@ public:
     void close() override;
     ProbeReply probe(qint32 screen, std::chrono::milliseconds wait) override;
 
-    // Why the line would not open, or how it failed.
-    const std::optional<Message>& fault() const { return m_fault; }
+    std::optional<Message> fault() const override { return m_fault; }
 
 private:
     Link& m_link;

@@ -25,7 +25,7 @@ QString foundText(const FoundScreen& f)
 } // namespace
 
 FinderDialog::FinderDialog(FinderLine& line, QWidget* parent)
-    : QDialog(parent), m_finder(line), m_progress(new QProgressBar(this)),
+    : QDialog(parent), m_line(line), m_finder(line), m_progress(new QProgressBar(this)),
       m_status(new QLabel(this)), m_list(new QListWidget(this)),
       m_use(new QPushButton(strings::load(strings::FinderUse), this)),
       m_cancel(new QPushButton(strings::load(strings::FinderCancel), this))
@@ -78,6 +78,11 @@ FinderResult FinderDialog::search(const FinderPlan& plan)
     const FinderResult result = m_finder.run(plan);
     m_searching = false;
     m_progress->setValue(m_progress->maximum());
+    const std::optional<Message> fault = m_line.fault();
+    if ((result.end == FinderEnd::OpenFailed || result.end == FinderEnd::LineFault) && fault) {
+        m_status->setText(strings::render(*fault));
+        return result;
+    }
     m_status->setText(result.end == FinderEnd::Cancelled
                           ? strings::load(strings::FinderCancelled)
                           : (result.found.isEmpty() ? strings::load(strings::FinderNothingFound)

@@ -42,6 +42,7 @@ public:
 private:
     void useSelected();
 
+    FinderLine& m_line;
     ScreenFinder m_finder;
     QProgressBar* m_progress = nullptr;
     QLabel* m_status = nullptr;

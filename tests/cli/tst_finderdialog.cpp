@@ -1,4 +1,10 @@
+#include "commands/commander.h"
+#include "support/linkrig.h"
+#include "support/recordingboxes.h"
+#include "support/vscreenprocess.h"
 #include "window/finderdialog.h"
+#include "window/fontchooser.h"
+#include "window/krn_tools.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -141,6 +147,45 @@ private Q_SLOTS:
         QCOMPARE(chosen->screen, 7);
         // The search stopped right after the choice, long before its end.
         QCOMPARE(probesSent, 4 + 255 + 9);
+    }
+
+    // In the window: Ctrl+F searches the port the window shows, and the screen
+    // chosen is picked in the speed and number lists, so the settings
+    // remember it.
+    void windowPicksTheChosenScreen()
+    {
+        krn::test::VScreenProcess screen;
+        QVERIFY2(screen.start({"--screen", "1"}), qPrintable(screen.errorText()));
+        struct Rig : krn::test::LinkRig, krn::FontChooser {
+            std::optional<QFont> choose(const QFont&) override { return std::nullopt; }
+            krn::test::RecordingBoxes boxes;
+            krn::Commander commander{link, settings, pump};
+        } rig;
+        QVERIFY(rig.mapPort1(screen.device()));
+        rig.settings.setLineSpeed("57600");
+        rig.settings.setScreen("200");
+        krn::KRN_Tools window(krn::WindowDeps{rig.values, rig.settings, rig.boxes, rig,
+                                              &rig.commander, nullptr, nullptr});
+        window.show();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+
+        // Choose the first screen found as soon as it shows.
+        QTimer chooser;
+        int shown = 0;
+        QObject::connect(&chooser, &QTimer::timeout, [&] {
+            auto* dialog = qobject_cast<krn::FinderDialog*>(QApplication::activeModalWidget());
+            if (dialog && dialog->foundList().count() > 0 && shown++ == 0)
+                dialog->useButton().click();
+        });
+        chooser.start(5);
+        QTest::keyClick(&window, Qt::Key_F, Qt::ControlModifier);
+        QCOMPARE(shown, 1);
+        const krn::Controls& ui = window.controls();
+        QCOMPARE(ui.ComboNo[2]->currentText(), "9600");
+        QCOMPARE(ui.ComboNo[3]->currentText(), "1");
+        QCOMPARE(rig.settings.lineSpeed(), 9600);
+        QCOMPARE(rig.settings.screen(), 1);
+        QVERIFY(rig.boxes.boxes.isEmpty());
     }
 };
 
