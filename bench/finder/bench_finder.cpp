@@ -69,7 +69,7 @@ int main(int argc, char* argv[])
     if (cli.isEmpty())
         cli = QCoreApplication::applicationDirPath() + "/../krntools-cli";
 
-    std::printf("%-34s %12s %16s %9s\n", "screen (paced line)", "krntools-cli", "window 3000 ms",
+    std::printf("%-46s %12s %16s %9s\n", "screen (paced line)", "krntools-cli", "window 3000 ms",
                 "speed-up");
     for (const int speed : {57600, 9600}) {
         for (const bool broadcast : {true, false}) {
@@ -89,10 +89,10 @@ int main(int argc, char* argv[])
                                      .arg(speed)
                                      .arg(broadcast ? "answers broadcast" : "silent to broadcast");
             if (f.ms < 0)
-                std::printf("%-34s %12s %14.0f s %9s\n", qPrintable(name), "not found",
+                std::printf("%-46s %12s %14.0f s %9s\n", qPrintable(name), "not found",
                             window / 1000, "-");
             else
-                std::printf("%-34s %10.1f s %14.0f s %8.0fx\n", qPrintable(name), f.ms / 1000,
+                std::printf("%-46s %10.1f s %14.0f s %8.0fx\n", qPrintable(name), f.ms / 1000,
                             window / 1000, window / f.ms);
             std::fflush(stdout);
         }

@@ -28,10 +28,12 @@ QString cliExecutable()
 
 // Runs the tool to its end; the event loop keeps the virtual screen's output
 // flowing meanwhile.
-Run runCli(const QStringList& arguments, int timeoutMs = 60000)
+Run runCli(const QStringList& arguments, int timeoutMs = 60000, const QStringList& unset = {})
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString& name : unset)
+        env.remove(name);
     env.insert("LANG", "en_US.UTF-8");
     env.insert("LC_ALL", "en_US.UTF-8");
     p.setProcessEnvironment(env);
@@ -229,6 +231,52 @@ private Q_SLOTS:
         runCli(QStringList{"--ini", ini.path()} + args);
         QCOMPARE(ini.readText(u"About", u"Send_Port", {}), port);
         QCOMPARE(ini.readText(u"About", u"Send_Screen", {}), number);
+    }
+
+    // The clock download draws its glyphs without a display too, and a
+    // delivered one is remembered as the window remembers it; the hardware
+    // options go out with the gate's password.
+    void commandsThatNeedMore_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<int>("frames");
+        QTest::addColumn<QString>("clockKeys"); // Send_Time/Send_TimeFont/Send_TimeSize after
+        QTest::addRow("english clock")
+            << QStringList{"clock", "--language", "english", "--font", "Unifont", "--size", "16"}
+            << 29 << "1/Unifont/16";
+        QTest::addRow("chinese clock from the settings")
+            << QStringList{"clock"} << 29 << "0/宋体/12";
+        QTest::addRow("hardware") << QStringList{"hardware", "--password", "427163",
+                                                 "--oe",     "1",          "--byte-order",
+                                                 "0",        "--invert",   "1",
+                                                 "--wraps",  "8",          "--wrap-mode",
+                                                 "4"}
+                                  << 1 << "0/宋体/12";
+    }
+    void commandsThatNeedMore()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(int, frames);
+        QFETCH(QString, clockKeys);
+        VScreenProcess screen;
+        QVERIFY2(screen.start(), qPrintable(screen.errorText()));
+        QTemporaryDir dir;
+        krn::ProfileFile ini(dir.filePath("krntools.ini"));
+        ini.writeText(u"About", u"Send_Time", "0");
+        ini.writeText(u"About", u"Send_TimeFont", "宋体");
+        ini.writeText(u"About", u"Send_TimeSize", "12");
+        const Run r = runCli(QStringList{"--lang", "zh_CN", "--ini", ini.path(), "--port",
+                                         screen.device(), "--speed", "9600", "--screen", "1"} +
+                                 args,
+                             60000, {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"});
+        QVERIFY2(r.status == 0, qPrintable(r.out + r.err));
+        QVERIFY(screen.waitForLines(frames));
+        QTest::qWait(100);
+        QCOMPARE(screen.logLines().size(), frames);
+        QCOMPARE(ini.readText(u"About", u"Send_Time", {}) + '/' +
+                     ini.readText(u"About", u"Send_TimeFont", {}) + '/' +
+                     ini.readText(u"About", u"Send_TimeSize", {}),
+                 clockKeys);
     }
 
     void trafficLog()
