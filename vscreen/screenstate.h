@@ -51,19 +51,11 @@ public:
     // a steady millisecond clock. Returns what changed, in words for the log.
     QString apply(const Frame& frame, qint64 nowMs);
 
-    quint8 screenNumber() const { return m_screenNumber; }
     int lineSpeed() const { return m_lineSpeed; }
     // Whether bytes sent at `baud` bit/s reach this controller as sent; 0
     // stands for a speed that changed while they were sent.
     bool hears(int baud) const { return m_lineSpeed == 0 || baud == m_lineSpeed; }
-    std::optional<quint8> lineSpeedPosition() const { return m_lineSpeedPosition; }
-    std::optional<PanelSettings> panel() const { return m_panel; }
-    // The five option bytes, empty until command 19 arrived.
-    QByteArray hardwareOptions() const { return m_hardwareOptions; }
-    int resets() const { return m_resets; }
-    int finds() const { return m_finds; }
     const QByteArray& glyphTable() const { return m_glyphTable; }
-    int glyphFrames() const { return m_glyphFrames; }
 
     // One line per item, for the end of the run.
     QStringList summary() const;

@@ -1,5 +1,7 @@
 #include "vscreenoptions.h"
 
+#include "krn_version.h"
+
 #include <QCommandLineParser>
 #include <climits>
 
@@ -95,6 +97,7 @@ std::optional<VScreenOptions> VScreenOptions::parse(const QStringList& arguments
         "With several screens, each keeps its own state; summary lines and glyph files carry "
         "the number a screen started with (\"[3] ...\", FILE-3.png)."));
     parser.addHelpOption();
+    parser.addVersionOption();
     const QCommandLineOption screen(
         QStringLiteral("screen"),
         QStringLiteral("Screen numbers on the line, each answering its own, a mode of its own "
@@ -158,6 +161,11 @@ std::optional<VScreenOptions> VScreenOptions::parse(const QStringList& arguments
     if (parser.isSet(QStringLiteral("help"))) {
         *helpShown = true;
         *error = parser.helpText();
+        return std::nullopt;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        *helpShown = true;
+        *error = QStringLiteral("krntools-vscreen ") + QLatin1String(kVersion);
         return std::nullopt;
     }
     if (!parser.positionalArguments().isEmpty()) {

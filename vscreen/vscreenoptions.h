@@ -34,8 +34,8 @@ struct VScreenOptions {
     QString glyphsText;
 
     // arguments start with the program name. When the program should not run,
-    // returns nothing and puts the reason in *error - or, for --help, the usage
-    // text, with *helpShown set.
+    // returns nothing and puts the reason in *error - or, for --help and
+    // --version, the text to print, with *helpShown set.
     static std::optional<VScreenOptions> parse(const QStringList& arguments, QString* error,
                                                bool* helpShown);
 };

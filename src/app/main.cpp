@@ -1,7 +1,9 @@
+#include "app/commandline.h"
 #include "commands/commander.h"
 #include "commands/trafficlog.h"
 #include "core/programvalues.h"
 #include "core/qteventpump.h"
+#include "krn_version.h"
 #include "link/link.h"
 #include "link/portmap.h"
 #include "link/qtserialport.h"
@@ -43,15 +45,18 @@ void loadQtTranslations(QApplication& app, QTranslator& translator)
 
 int main(int argc, char* argv[])
 {
+    if (const std::optional<int> exitCode = krn::app::handleCommandLine(argc, argv))
+        return *exitCode;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("krntools"));
-    QApplication::setApplicationVersion(QStringLiteral("1.00"));
+    QApplication::setApplicationVersion(QLatin1String(krn::kVersion));
+    QApplication::setDesktopFileName(QStringLiteral("io.github.krntools.krntools"));
     QApplication::setWindowIcon(krn::icons::windowIcon());
     QTranslator qtTranslator;
     loadQtTranslations(app, qtTranslator);
 
     krn::ProgramValues values;
-    krn::ProfileFile file(krn::settingsPathFor(QCoreApplication::applicationDirPath()));
+    krn::ProfileFile file(krn::settingsLocationFor(QCoreApplication::applicationDirPath()));
     krn::Settings settings(file);
     krn::MessageBoxSink boxes;
     krn::DialogFontChooser fontChooser;
@@ -79,5 +84,9 @@ int main(int argc, char* argv[])
     boxes.setParent(&window);
     fontChooser.setParent(&window);
     window.show();
+    // Told once: with no folder to write, nothing picked in this run is kept.
+    if (!file.persistent())
+        boxes.show(krn::strings::load(krn::strings::ChoicesNotKept),
+                   krn::strings::load(krn::strings::PromptTitle), krn::MessageIcon::Exclamation);
     return QApplication::exec();
 }

@@ -1,6 +1,7 @@
 #include "cli/clioptions.h"
 #include "cli/clirunner.h"
 #include "cli/report.h"
+#include "krn_version.h"
 #include "settings/profilefile.h"
 #include "strings/toolids.h"
 
@@ -33,7 +34,7 @@ int main(int argc, char* argv[])
     else
         app = std::make_unique<QCoreApplication>(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("krntools"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.00"));
+    QCoreApplication::setApplicationVersion(QLatin1String(krn::kVersion));
 
     QTextStream out(stdout);
     QTextStream err(stderr);

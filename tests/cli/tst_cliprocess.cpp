@@ -1,6 +1,7 @@
 // krntools-cli as a script runs it: the built program against the virtual
 // screen on a pty, with its own krntools.ini in a temporary folder.
 
+#include "krn_version.h"
 #include "settings/profilefile.h"
 #include "support/vscreenprocess.h"
 
@@ -88,7 +89,7 @@ private Q_SLOTS:
         row("chinese error", {"--lang", "zh_CN", "number", "256"}, 2, "",
             "number 256 超出 0 到 255 的范围。");
         row("help", {"--help"}, 0, "find [--speeds LIST] [--screens LIST]", "");
-        row("version", {"--version"}, 0, "krntools-cli 1.00", "");
+        row("version", {"--version"}, 0, qPrintable("krntools-cli " + QString(krn::kVersion)), "");
         row("dry-run reset",
             {"--dry-run", "--port", "/dev/null", "--speed", "9600", "--screen", "1", "reset"}, 0,
             "Screen 1 at 9600 bit/s, reset: 5A A5 07 01 00 0A 00 F3\n", "");
