@@ -12,7 +12,7 @@ set(KRN_MAINTAINER "krntools maintainers <krntools@users.noreply.github.com>"
 
 # Every program named here that the build makes is installed with its manual
 # page data/man/<program>.1.in; a new program needs its name here and its page.
-set(KRN_PROGRAMS krntools krntools-vscreen)
+set(KRN_PROGRAMS krntools krntools-vscreen krntools-cli)
 
 set(gen ${CMAKE_BINARY_DIR}/packaging)
 set(gzipped "")

@@ -3,10 +3,12 @@
 #include "clockfont.h"
 #include "clockpreview.h"
 #include "commands/commander.h"
+#include "commands/linkfinderline.h"
 #include "core/failure.h"
 #include "core/messages.h"
 #include "core/numtext.h"
 #include "core/programvalues.h"
+#include "finderdialog.h"
 #include "fontchooser.h"
 #include "icons.h"
 #include "listcontents.h"
@@ -89,6 +91,27 @@ void KRN_Tools::wireControls()
     connect(m_ui.TextPass, &QLineEdit::returnPressed, this, [this] { CmdOk_Click(0); });
     connect(&m_timer1, &QTimer::timeout, this, &KRN_Tools::Timer1_Timer);
     m_ui.ComboNo[SerialPortList]->installEventFilter(this);
+
+    // The screen finder, from the screen-number list's context menu and Ctrl+F,
+    // on the port the window shows. A screen chosen there is picked in the
+    // speed and number lists as if by hand, so the settings remember it.
+    offerScreenFinder(
+        *this, *m_ui.ComboNo[Screen],
+        [this]() -> std::unique_ptr<FinderLine> {
+            if (!m_deps.commander || m_deps.commander->running())
+                return nullptr;
+            LinkTarget target;
+            target.portNumber = m_ui.ComboNo[SerialPortList]->currentIndex() + 1;
+            return std::make_unique<LinkFinderLine>(m_deps.commander->link(), target);
+        },
+        [this](const FoundScreen& found) {
+            m_ui.ComboNo[Baud]->setCurrentIndex(
+                m_ui.ComboNo[Baud]->findText(QString::number(found.speed)));
+            ComboNo_Click(Baud);
+            m_ui.ComboNo[Screen]->setCurrentIndex(
+                m_ui.ComboNo[Screen]->findText(QString::number(found.screen)));
+            ComboNo_Click(Screen);
+        });
 }
 
 void KRN_Tools::Form_Load()
