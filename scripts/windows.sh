@@ -1,0 +1,230 @@
+#!/usr/bin/env bash
+# Builds krntools.exe for 64-bit Windows on Debian 12 with MinGW-w64, and with
+# `check` proves it under Wine against the Linux virtual screen.
+#
+#   scripts/windows.sh            build build-windows/krntools.exe and the zip
+#   scripts/windows.sh check      build, then run the end-to-end checks under Wine
+#
+# Qt 6.4.2 for Windows (static: Core, Gui, Widgets, Network, Test, SerialPort)
+# is built once into $KRN_QT_WIN (default ~/.cache/krntools/qt-6.4.2-mingw) and
+# reused from then on. Its sources: Debian's own qt6-base source package,
+# fetched through a private, temporary deb-src list (the machine's apt
+# configuration is never touched), and Qt Serial Port from
+# $KRN_QTSERIALPORT_SRC (a tarball or an unpacked folder; default the vendored
+# tarball). The host tools (moc, rcc, uic) are Debian's Qt 6.4.2.
+#
+# Not part of .ci/run: the Qt build alone takes 20 to 40 minutes on 2 cores.
+# Set KRN_NICE=0 to build at normal priority.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+qt_version=6.4.2
+target=x86_64-w64-mingw32
+prefix=${KRN_QT_WIN:-$HOME/.cache/krntools/qt-$qt_version-mingw}
+serialport_src=${KRN_QTSERIALPORT_SRC:-$(realpath -m "$root/../shared/vendor/qtserialport-$qt_version.tar.xz")}
+out=$root/build-windows
+jobs=${KRN_JOBS:-2}
+mode=${1:-build}
+
+nice=()
+if [ "${KRN_NICE:-1}" != 0 ]; then
+    nice=(nice -n 19)
+    command -v ionice >/dev/null && nice+=(ionice -c3)
+fi
+
+# --- timing ------------------------------------------------------------------
+step_names=()
+step_secs=()
+step() {
+    local name=$1
+    shift
+    local t0=$SECONDS
+    echo "== $name"
+    "$@"
+    local dt=$((SECONDS - t0))
+    step_names+=("$name")
+    step_secs+=("$dt")
+    printf '== %s: %dm%02ds\n' "$name" $((dt / 60)) $((dt % 60))
+}
+summary() {
+    echo "== step times"
+    local i
+    for i in "${!step_names[@]}"; do
+        printf '   %-28s %4dm%02ds\n' "${step_names[$i]}" $((step_secs[i] / 60)) $((step_secs[i] % 60))
+    done
+}
+
+# --- packages ----------------------------------------------------------------
+packages=(g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
+          cmake ninja-build dpkg-dev xz-utils zip icoutils pkg-config
+          qt6-base-dev qt6-base-dev-tools)
+check_packages=(wine wine64 xvfb xauth xdotool x11-utils imagemagick socat)
+
+install_packages() {
+    local wanted=("${packages[@]}") missing=() p
+    [ "$mode" = check ] && wanted+=("${check_packages[@]}")
+    for p in "${wanted[@]}"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && { echo "all present"; return; }
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    export DEBIAN_FRONTEND=noninteractive
+    $sudo apt-get update -qq
+    $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+
+# --- Qt for Windows ----------------------------------------------------------
+toolchain=$prefix/mingw-w64.cmake
+work=$prefix-work
+
+write_toolchain() {
+    mkdir -p "$prefix"
+    cat >"$toolchain" <<EOF
+# MinGW-w64 (posix threads) cross toolchain; Qt's qt.toolchain.cmake chains it.
+set(CMAKE_SYSTEM_NAME Windows)
+set(CMAKE_SYSTEM_PROCESSOR x86_64)
+set(CMAKE_C_COMPILER $target-gcc-posix)
+set(CMAKE_CXX_COMPILER $target-g++-posix)
+set(CMAKE_RC_COMPILER $target-windres)
+set(CMAKE_FIND_ROOT_PATH /usr/$target)
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+EOF
+}
+
+# apt-get source through a private sources list, lists and cache, so the
+# machine's own apt configuration and state stay as they were.
+fetch_qtbase() {
+    rm -rf "$work/src" && mkdir -p "$work/src"
+    local apt=$work/apt
+    rm -rf "$apt" && mkdir -p "$apt/lists/partial" "$apt/cache/archives/partial"
+    local uri suite
+    uri=$(grep -h -m1 -E '^URIs: .*debian/?$' /etc/apt/sources.list.d/*.sources 2>/dev/null | awk '{print $2}')
+    uri=${uri:-http://deb.debian.org/debian}
+    suite=$(. /etc/os-release && echo "$VERSION_CODENAME")
+    echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] $uri $suite main" >"$apt/sources.list"
+    local opts=(-o "Dir::Etc::SourceList=$apt/sources.list" -o Dir::Etc::SourceParts=-
+                -o "Dir::State::Lists=$apt/lists" -o "Dir::Cache=$apt/cache"
+                -o Dir::State::status=/var/lib/dpkg/status -o Debug::NoLocking=1
+                -o APT::Sandbox::User=root)
+    apt-get "${opts[@]}" update -qq
+    (cd "$work/src" && apt-get "${opts[@]}" source -qq qt6-base)
+    rm -rf "$apt"
+    mv "$work/src"/qt6-base-"$qt_version"*/ "$work/qtbase"
+    rm -rf "$work/src"
+}
+
+build_qtbase() {
+    local b=$work/qtbase-build
+    rm -rf "$b"
+    "${nice[@]}" cmake -S "$work/qtbase" -B "$b" -G Ninja \
+        -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+        -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_INSTALL_PREFIX="$prefix" \
+        -DQT_HOST_PATH=/usr \
+        -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+        -DBUILD_SHARED_LIBS=OFF \
+        -DQT_BUILD_EXAMPLES=OFF -DQT_BUILD_TESTS=OFF -DQT_BUILD_BENCHMARKS=OFF \
+        -DFEATURE_sql=OFF -DFEATURE_printsupport=OFF -DFEATURE_concurrent=OFF \
+        -DFEATURE_xml=OFF -DFEATURE_dbus=OFF -DFEATURE_ssl=OFF \
+        -DINPUT_opengl=no -DFEATURE_vulkan=OFF \
+        -DFEATURE_direct2d=OFF -DFEATURE_directwrite3=OFF \
+        -DFEATURE_tabletevent=OFF \
+        -DFEATURE_system_zlib=OFF -DFEATURE_system_png=OFF -DFEATURE_system_jpeg=OFF \
+        -DFEATURE_system_pcre2=OFF -DFEATURE_system_freetype=OFF \
+        -DFEATURE_system_harfbuzz=OFF -DFEATURE_system_doubleconversion=OFF \
+        -DFEATURE_system_libb2=OFF \
+        >"$work/qtbase-configure.log" 2>&1 || { tail -40 "$work/qtbase-configure.log"; return 1; }
+    "${nice[@]}" cmake --build "$b" --parallel "$jobs" >"$work/qtbase-build.log" 2>&1 \
+        || { grep -B2 -A10 -m3 'error' "$work/qtbase-build.log" | head -60; return 1; }
+    cmake --install "$b" >/dev/null
+}
+
+build_serialport() {
+    local s=$work/qtserialport b=$work/qtserialport-build
+    rm -rf "$s" "$b"
+    if [ -d "$serialport_src" ]; then
+        cp -a "$serialport_src" "$s"
+    else
+        mkdir -p "$s"
+        tar -xf "$serialport_src" -C "$s" --strip-components=1
+    fi
+    "${nice[@]}" "$prefix/bin/qt-cmake" -S "$s" -B "$b" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+        >"$work/qtserialport-configure.log" 2>&1 || { tail -40 "$work/qtserialport-configure.log"; return 1; }
+    "${nice[@]}" cmake --build "$b" --parallel "$jobs" >"$work/qtserialport-build.log" 2>&1 \
+        || { grep -B2 -A10 -m3 'error' "$work/qtserialport-build.log" | head -60; return 1; }
+    cmake --install "$b" >/dev/null
+}
+
+qt_ready() {
+    [ -f "$prefix/lib/cmake/Qt6SerialPort/Qt6SerialPortConfig.cmake" ] &&
+        [ -f "$prefix/lib/cmake/Qt6Network/Qt6NetworkConfig.cmake" ] &&
+        [ -f "$prefix/.krntools-complete" ]
+}
+
+# --- krntools.exe ------------------------------------------------------------
+# The .ico: from the packaging's PNG icons when there are any (krntools*.png
+# below packaging/, e.g. the hicolor sizes); otherwise drawn by the window's
+# own icon code, built for this machine and run offscreen.
+make_icon() {
+    local dir=$out/icon pngs=()
+    rm -rf "$dir" && mkdir -p "$dir"
+    mapfile -t pngs < <(find "$root/packaging" -name 'krntools*.png' -not -path '*/windows/*' 2>/dev/null | sort)
+    if [ ${#pngs[@]} -eq 0 ]; then
+        "${nice[@]}" g++ -std=c++20 -fPIC -O1 -I"$root/src" \
+            "$root/packaging/windows/makeicon.cpp" "$root/src/window/icons.cpp" \
+            $(pkg-config --cflags --libs Qt6Gui) -o "$dir/makeicon"
+        QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$dir "$dir/makeicon" "$dir"
+        pngs=("$dir"/krntools-{16,32,48}.png -r "$dir/krntools-256.png")
+    fi
+    icotool -c -o "$dir/krntools.ico" "${pngs[@]}"
+    echo "   $dir/krntools.ico"
+}
+
+build_krntools() {
+    "${nice[@]}" "$prefix/bin/qt-cmake" -S "$root" -B "$out" -G Ninja \
+        -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
+        -DKRN_WINDOWS_ICON="$out/icon/krntools.ico" >/dev/null
+    "${nice[@]}" cmake --build "$out" --parallel "$jobs" --target krntools
+    [ -f "$out/krntools.exe" ]
+    "$target-strip" "$out/krntools.exe"
+}
+
+make_zip() {
+    local stage=$out/zip/krntools
+    rm -rf "$out/zip" && mkdir -p "$stage"
+    cp "$out/krntools.exe" "$stage/"
+    sed 's/$/\r/' "$root/packaging/windows/README.txt" >"$stage/README.txt"
+    local version
+    version=$(sed -n 's/^project(krntools VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+    rm -f "$out/krntools-$version-windows-x64.zip"
+    (cd "$out/zip" && zip -q -9 -r "$out/krntools-$version-windows-x64.zip" krntools)
+    rm -rf "$out/zip"
+    ls -l "$out/krntools.exe" "$out/krntools-$version-windows-x64.zip" | awk '{printf "   %-60s %9d bytes\n", $9, $5}'
+}
+
+# --- main --------------------------------------------------------------------
+step "packages" install_packages
+if qt_ready; then
+    echo "== Qt for Windows: reusing $prefix"
+else
+    write_toolchain
+    step "qtbase source" fetch_qtbase
+    step "qtbase build" build_qtbase
+    step "qtserialport build" build_serialport
+    touch "$prefix/.krntools-complete"
+    rm -rf "$work"
+fi
+[ "$mode" = qt ] && { summary; exit 0; }
+step "icon" make_icon
+step "krntools.exe" build_krntools
+step "zip" make_zip
+if [ "$mode" = check ]; then
+    step "wine checks" "$root/scripts/windows-check.sh" "$out"
+fi
+summary
