@@ -208,6 +208,38 @@ make_zip() {
     ls -l "$out/krntools.exe" "$out/krntools-$version-windows-x64.zip" | awk '{printf "   %-60s %9d bytes\n", $9, $5}'
 }
 
+# --- checks under Wine ---------------------------------------------------------
+# krntools.exe runs under Wine in a private X server, with COM1 pointed at the
+# Linux virtual screen's pty; a private Wine prefix lives in build-windows/wine.
+# Wine cancels WaitCommEvent on a pty (see scripts/windows/ptymodem.c), so the
+# checks preload a shim that gives the pty modem lines.
+wine_prefix=$out/wine
+com1=$out/com1
+
+wine_env() {
+    export WINEPREFIX=$wine_prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
+}
+
+prepare_wine() {
+    wine_env
+    if [ ! -f "$wine_prefix/system.reg" ]; then
+        DISPLAY= wineboot -i >/dev/null 2>&1
+    fi
+    # Wine rebuilds dosdevices/com1 from this key whenever its server starts.
+    wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /t REG_SZ /d "$com1" /f >/dev/null 2>&1
+    wineserver -w
+    cc -shared -fPIC -O2 -Wall -Wextra -o "$out/ptymodem.so" "$root/scripts/windows/ptymodem.c" -ldl
+    if [ ! -x "$root/build/krntools-vscreen" ]; then
+        cmake --preset dev >/dev/null
+        "${nice[@]}" cmake --build "$root/build" --parallel "$jobs" --target krntools-vscreen
+    fi
+}
+
+check_wine() {
+    "$root/scripts/windows/check.sh" "$out/krntools.exe" "$root/build/krntools-vscreen" \
+        "$out/ptymodem.so" "$com1" "$out/screenshots"
+}
+
 # --- main --------------------------------------------------------------------
 step "packages" install_packages
 if qt_ready; then
@@ -225,6 +257,7 @@ step "icon" make_icon
 step "krntools.exe" build_krntools
 step "zip" make_zip
 if [ "$mode" = check ]; then
-    step "wine checks" "$root/scripts/windows-check.sh" "$out"
+    step "wine prefix" prepare_wine
+    step "wine checks" check_wine
 fi
 summary
