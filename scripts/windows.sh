@@ -190,15 +190,20 @@ build_krntools() {
     "${nice[@]}" "$prefix/bin/qt-cmake" -S "$root" -B "$out" -G Ninja \
         -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
         -DKRN_WINDOWS_ICON="$out/icon/krntools.ico" >/dev/null
-    "${nice[@]}" cmake --build "$out" --parallel "$jobs" --target krntools
-    [ -f "$out/krntools.exe" ]
-    "$target-strip" "$out/krntools.exe"
+    local targets=(krntools) t
+    # The command-line tool, once the tree has one.
+    ninja -C "$out" -t targets all 2>/dev/null | grep -q '^krntools-cli:' && targets+=(krntools-cli)
+    "${nice[@]}" cmake --build "$out" --parallel "$jobs" --target "${targets[@]}"
+    for t in "${targets[@]}"; do
+        "$target-strip" "$out/$t.exe"
+        ls -l "$out/$t.exe" | awk '{printf "   %s %d bytes\n", $9, $5}'
+    done
 }
 
 make_zip() {
     local stage=$out/zip/krntools
     rm -rf "$out/zip" && mkdir -p "$stage"
-    cp "$out/krntools.exe" "$stage/"
+    cp "$out"/krntools*.exe "$stage/"
     sed 's/$/\r/' "$root/packaging/windows/README.txt" >"$stage/README.txt"
     local version
     version=$(sed -n 's/^project(krntools VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
@@ -229,15 +234,15 @@ prepare_wine() {
     wine reg add 'HKLM\Software\Wine\Ports' /v COM1 /t REG_SZ /d "$com1" /f >/dev/null 2>&1
     wineserver -w
     cc -shared -fPIC -O2 -Wall -Wextra -o "$out/ptymodem.so" "$root/scripts/windows/ptymodem.c" -ldl
-    if [ ! -x "$root/build/krntools-vscreen" ]; then
-        cmake --preset dev >/dev/null
-        "${nice[@]}" cmake --build "$root/build" --parallel "$jobs" --target krntools-vscreen
-    fi
+    # The Linux build: the virtual screen, and krntools itself to compare with.
+    [ -f "$root/build/CMakeCache.txt" ] || cmake --preset dev >/dev/null
+    "${nice[@]}" cmake --build "$root/build" --parallel "$jobs" --target krntools krntools-vscreen
 }
 
 check_wine() {
-    "$root/scripts/windows/check.sh" "$out/krntools.exe" "$root/build/krntools-vscreen" \
-        "$out/ptymodem.so" "$com1" "$out/screenshots"
+    rm -rf "$out/screenshots"
+    "$root/scripts/windows/check.sh" "$out/krntools.exe" "$root/build/krntools" \
+        "$root/build/krntools-vscreen" "$out/ptymodem.so" "$com1" "$out/screenshots"
 }
 
 # --- main --------------------------------------------------------------------
