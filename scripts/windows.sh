@@ -127,7 +127,7 @@ fetch_qtbase() {
 # less time, and a configuration tool does not need the last few per cent.
 build_qtbase() {
     local b=$work/qtbase-build
-    "${nice[@]}" cmake -S "$work/qtbase" -B "$b" -G Ninja \
+    [ -f "$b/build.ninja" ] || "${nice[@]}" cmake -S "$work/qtbase" -B "$b" -G Ninja \
         -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
         -DCMAKE_BUILD_TYPE=Release \
         -DCMAKE_INSTALL_PREFIX="$prefix" \
