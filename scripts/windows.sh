@@ -190,7 +190,8 @@ make_icon() {
         "${nice[@]}" g++ -std=c++20 -fPIC -O1 -I"$root/src" \
             "$root/packaging/windows/makeicon.cpp" "$root/src/window/icons.cpp" \
             $(pkg-config --cflags --libs Qt6Gui) -o "$dir/makeicon"
-        QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$dir "$dir/makeicon" "$dir"
+        mkdir -m 700 "$dir/run"
+        QT_QPA_PLATFORM=offscreen XDG_RUNTIME_DIR=$dir/run "$dir/makeicon" "$dir"
         pngs=("$dir"/krntools-{16,32,48}.png -r "$dir/krntools-256.png")
     fi
     icotool -c -o "$dir/krntools.ico" "${pngs[@]}"
