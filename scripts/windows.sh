@@ -4,6 +4,7 @@
 #
 #   scripts/windows.sh            build build-windows/krntools.exe and the zip
 #   scripts/windows.sh check      build, then run the end-to-end checks under Wine
+#   scripts/windows.sh qt         only build (or resume building) Qt for Windows
 #
 # Qt 6.4.2 for Windows (static: Core, Gui, Widgets, Network, Test, SerialPort)
 # is built once into $KRN_QT_WIN (default ~/.cache/krntools/qt-6.4.2-mingw) and
@@ -59,7 +60,7 @@ summary() {
 packages=(g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
           cmake ninja-build dpkg-dev xz-utils zip icoutils pkg-config
           qt6-base-dev qt6-base-dev-tools)
-check_packages=(wine wine64 xvfb xauth xdotool x11-utils imagemagick socat)
+check_packages=(wine wine64 xvfb xauth xdotool x11-utils imagemagick)
 
 install_packages() {
     local wanted=("${packages[@]}") missing=() p
