@@ -81,9 +81,11 @@ install_packages() {
 toolchain=$prefix/mingw-w64.cmake
 work=$prefix-work
 
+# Rewritten only when it changes: a newer toolchain file makes a configured
+# Qt build start over.
 write_toolchain() {
     mkdir -p "$prefix"
-    cat >"$toolchain" <<EOF
+    cat >"$toolchain.new" <<EOF
 # MinGW-w64 (posix threads) cross toolchain; Qt's qt.toolchain.cmake chains it.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
@@ -96,6 +98,7 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 EOF
+    if cmp -s "$toolchain.new" "$toolchain"; then rm "$toolchain.new"; else mv "$toolchain.new" "$toolchain"; fi
 }
 
 # apt-get source through a private sources list, lists and cache, so the
