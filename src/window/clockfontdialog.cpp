@@ -39,6 +39,20 @@ QString points(double size)
 }
 } // namespace
 
+QString clockFontProblem(const QFont& font, qint32 clockLanguage)
+{
+    const glyphs::Fit fit = glyphs::measureFit(font, clockLanguage);
+    const QString size = points(font.pointSizeF());
+    if (fit.tooTall())
+        return load(ChooserTooTall).arg(size).arg(fit.height).arg(glyphs::TallestLine);
+    if (!fit.fits())
+        return load(ChooserTooWide)
+            .arg(size, QString(fit.overflowing))
+            .arg(fit.inkWidth)
+            .arg(fit.cellWidth);
+    return {};
+}
+
 ClockFontDialog::ClockFontDialog(QWidget* parent) : QDialog(parent)
 {
     setWindowTitle(load(ChooserTitle));
@@ -192,17 +206,7 @@ void ClockFontDialog::refresh()
         const QFont drawn = resolvedClockFont(chosenFont());
         try {
             m_sample->setGlyphs(drawn, m_clockLanguage);
-            const glyphs::Fit fit = glyphs::measureFit(drawn, m_clockLanguage);
-            if (fit.tooTall())
-                m_problem = load(ChooserTooTall)
-                                .arg(points(*size))
-                                .arg(fit.height)
-                                .arg(glyphs::TallestLine);
-            else if (!fit.fits())
-                m_problem = load(ChooserTooWide)
-                                .arg(points(*size), QString(fit.overflowing))
-                                .arg(fit.inkWidth)
-                                .arg(fit.cellWidth);
+            m_problem = clockFontProblem(drawn, m_clockLanguage);
         } catch (const Failure& failure) {
             m_problem = failure.description();
         }

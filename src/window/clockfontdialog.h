@@ -15,6 +15,11 @@ namespace krn {
 
 class GlyphSample;
 
+// Why the clock glyphs drawn in `font` (after substitution) cannot go to the
+// controller, in the operator's language: too tall for the drawing surface, or
+// a glyph wider than its cell; "" when they fit.
+QString clockFontProblem(const QFont& font, qint32 clockLanguage);
+
 // The clock font chooser: face, size (points, decimals allowed), bold, italic,
 // underline, and the glyph table as the screen will receive it. It opens on the
 // face the program holds even when this computer lacks it, and refuses a size

@@ -1,6 +1,7 @@
 #include "krn_tools.h"
 
 #include "clockfont.h"
+#include "clockfontdialog.h"
 #include "clockpreview.h"
 #include "commands/commander.h"
 #include "core/failure.h"
@@ -9,13 +10,14 @@
 #include "core/programvalues.h"
 #include "fontchooser.h"
 #include "icons.h"
+#include "link/portpinning.h"
 #include "listcontents.h"
 #include "listops.h"
+#include "operatoraids.h"
 #include "settings/profilefile.h"
 #include "strings/stringtable.h"
 
 #include <QComboBox>
-#include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -69,12 +71,30 @@ KRN_Tools::KRN_Tools(WindowDeps deps, QWidget* parent)
     setWindowIcon(icons::windowIcon());
     setFixedSize(627, 312);
 
+    if (!m_deps.pins) {
+        m_systemDevices = std::make_unique<SystemSerialDevices>();
+        ProfileFile& ini = m_deps.settings;
+        m_ownPins = std::make_unique<PortPinning>(
+            *m_systemDevices,
+            [&ini](qint32 n) { return ini.readText(u"Ports", QString::number(n), {}, 4096); },
+            [&ini](qint32 n, const QString& path) {
+                return ini.writeText(u"Ports", QString::number(n), path);
+            });
+        m_deps.pins = m_ownPins.get();
+    }
+    if (m_deps.trafficLog.isEmpty())
+        m_deps.trafficLog = OperatorAids::defaultTrafficLog();
+    m_aids = new OperatorAids(*this, m_ui, m_deps.trafficLog, m_deps.pins);
+
     wireControls();
     // The clock runs from the moment the window exists, start-up included.
     m_timer1.setInterval(OneSecond);
     m_timer1.start();
     Form_Load();
+    m_aids->applyTips();
 }
+
+KRN_Tools::~KRN_Tools() = default;
 
 void KRN_Tools::wireControls()
 {
@@ -92,7 +112,6 @@ void KRN_Tools::wireControls()
     // Enter in the password box confirms, like the OK button.
     connect(m_ui.TextPass, &QLineEdit::returnPressed, this, [this] { CmdOk_Click(0); });
     connect(&m_timer1, &QTimer::timeout, this, &KRN_Tools::Timer1_Timer);
-    m_ui.ComboNo[SerialPortList]->installEventFilter(this);
 }
 
 void KRN_Tools::Form_Load()
@@ -296,8 +315,16 @@ void KRN_Tools::runCommand(int index)
 {
     if (!m_deps.commander)
         return;
-    if (!m_deps.commander->Send_Function(index, snapshot(), clockFont()))
+    const FormSnapshot form = snapshot();
+    bool delivered = false;
+    {
+        const BusyScope busy(m_aids);
+        delivered = m_deps.commander->Send_Function(index, form, clockFont());
+    }
+    if (!delivered)
         return;
+    // The adapter answered: keep the port number naming it.
+    m_aids->pinAfterUse(form.portListIndex + 1);
     // The screen now listens at the new speed or number; the link lists follow
     // it, and the pick is remembered as if the operator had made it.
     if (index == ChangeBaud) {
@@ -315,10 +342,20 @@ void KRN_Tools::chooseClockFont()
     // Cancel, or anything going wrong from here on, ends the click quietly;
     // what was already applied stays.
     try {
-        const std::optional<QFont> chosen =
-            m_deps.fontChooser.choose(resolvedClockFont(m_chooserFont));
+        // Offered as held, also when this computer lacks the face: confirming
+        // it unchanged keeps the face's name.
+        m_deps.fontChooser.setClockLanguage(v.ClockLanguage);
+        const std::optional<QFont> chosen = m_deps.fontChooser.choose(m_chooserFont);
         if (!chosen)
             return;
+        // Glyphs the controller's cells would cut off are refused before
+        // anything is applied or stored.
+        const QString problem = clockFontProblem(resolvedClockFont(*chosen), v.ClockLanguage);
+        if (!problem.isEmpty()) {
+            m_deps.boxes.show(problem, strings::load(strings::ErrorTitle),
+                              MessageIcon::Exclamation);
+            return;
+        }
         m_chooserFont = *chosen;
         const QFont& font = *chosen;
 
@@ -375,26 +412,6 @@ FormSnapshot KRN_Tools::snapshot() const
         s.hardwarePositions[i] = m_ui.ComboNoNo[i]->currentIndex();
     s.wiringCountText = m_ui.ComboNoNo[3]->currentText();
     return s;
-}
-
-bool KRN_Tools::eventFilter(QObject* watched, QEvent* event)
-{
-    // The serial-port list names the device its choice opens; looked up when
-    // asked, so an adapter plugged in meanwhile is found.
-    if (watched == m_ui.ComboNo[SerialPortList] && event->type() == QEvent::ToolTip)
-        m_ui.ComboNo[SerialPortList]->setToolTip(portDeviceText());
-    return QWidget::eventFilter(watched, event);
-}
-
-QString KRN_Tools::portDeviceText() const
-{
-    const QComboBox& list = *m_ui.ComboNo[SerialPortList];
-    if (list.currentIndex() < 0)
-        return {};
-    const QString device = m_deps.deviceForPort(list.currentIndex() + 1);
-    if (device.isEmpty())
-        return tr("%1: no such serial device on this computer").arg(list.currentText());
-    return QStringLiteral("%1: %2").arg(list.currentText(), device);
 }
 
 void KRN_Tools::writeSetting(const QString& key, const QString& value)

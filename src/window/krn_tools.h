@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 namespace krn {
 
@@ -16,7 +17,10 @@ class Commander;
 class Failure;
 class FontChooser;
 class MessageSink;
+class OperatorAids;
+class PortPinning;
 class ProfileFile;
+class SystemSerialDevices;
 struct ProgramValues;
 
 // What the window works with. The commander may be absent (the window then
@@ -29,6 +33,10 @@ struct WindowDeps {
     Commander* commander = nullptr;
     std::function<QDateTime()> now;               // the clock preview's time
     std::function<QString(qint32)> deviceForPort; // serial port number -> device, "" for none
+    // Pins serial port numbers to their adapters; by default the system's
+    // devices and the [Ports] section of `settings`.
+    PortPinning* pins = nullptr;
+    QString trafficLog{}; // followed by the log viewer; by default the per-user one
 };
 
 // The operator window: link and panel choices, the clock preview, the
@@ -39,6 +47,7 @@ class KRN_Tools : public QWidget {
 
 public:
     explicit KRN_Tools(WindowDeps deps, QWidget* parent = nullptr);
+    ~KRN_Tools() override;
 
     const Controls& controls() const { return m_ui; }
 
@@ -57,10 +66,8 @@ public:
     // The font the font chooser opens with (the last one given to it).
     const QFont& chooserFont() const { return m_chooserFont; }
     qint16 AdvancedPanelShown() const { return m_gate.AdvancedPanelShown(); }
+    OperatorAids& aids() const { return *m_aids; }
     const QTimer& timer() const { return m_timer1; }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void wireControls();
@@ -71,13 +78,15 @@ private:
     void runCommand(int index);
     void writeSetting(const QString& key, const QString& value);
     void report(const Failure& failure);
-    QString portDeviceText() const;
 
     WindowDeps m_deps;
     Controls m_ui;
     AccessGate m_gate;
     QTimer m_timer1;
     QFont m_chooserFont; // kept between openings of the font chooser
+    std::unique_ptr<SystemSerialDevices> m_systemDevices;
+    std::unique_ptr<PortPinning> m_ownPins;
+    OperatorAids* m_aids = nullptr; // owned as a child
 };
 
 } // namespace krn
