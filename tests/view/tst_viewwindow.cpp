@@ -1,0 +1,262 @@
+// The operator's aids in the real window: the clock font kept as held and
+// refused when too big, the busy state during a wait, tooltips in three
+// languages, the log viewer's shortcut, the serial-port list's tooltip.
+
+#include "commands/commander.h"
+#include "link/portpinning.h"
+#include "strings/stringtable.h"
+#include "strings/viewids.h"
+#include "support/linkrig.h"
+#include "support/vscreenprocess.h"
+#include "window/fontchooser.h"
+#include "window/krn_tools.h"
+#include "window/logviewer.h"
+#include "window/operatoraids.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+struct FakeDevices : krn::SerialDevices {
+    QList<krn::SerialDevice> list() const override { return devices; }
+    QList<krn::SerialDevice> devices;
+};
+
+// Also the font chooser: it records what it is offered and answers with that
+// font at `size` points (0: as offered).
+struct Harness : krn::test::LinkRig, krn::FontChooser {
+    bool start(const QByteArray& ini, bool withCommander = false)
+    {
+        if (QFile file(settings.path()); file.open(QIODevice::WriteOnly))
+            file.write(ini);
+        krn::WindowDeps deps{values, settings, boxes, *this, withCommander ? &commander : nullptr,
+                             {},     {}};
+        deps.pins = &pins;
+        deps.trafficLog = dir.filePath(u"traffic.log"_s);
+        window = std::make_unique<krn::KRN_Tools>(deps);
+        window->show();
+        return QTest::qWaitForWindowActive(window.get());
+    }
+    const krn::Controls& ui() const { return window->controls(); }
+    void click(int button) { QTest::mouseClick(ui().CmdOk[button], Qt::LeftButton); }
+    QString fileText() const
+    {
+        QFile f(settings.path());
+        return f.open(QFile::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
+    }
+
+    std::optional<QFont> choose(const QFont& f) override
+    {
+        offered << f;
+        QFont answer(f);
+        if (size > 0)
+            answer.setPointSizeF(size);
+        return answer;
+    }
+
+    double size = 0;
+    QList<QFont> offered;
+    FakeDevices devices;
+    krn::PortPinning pins{
+        devices, [this](qint32 n) { return settings.readText(u"Ports", QString::number(n), {}); },
+        [this](qint32 n, const QString& p) {
+            return settings.writeText(u"Ports", QString::number(n), p);
+        }};
+    krn::Commander commander{values, link, settings, boxes, pump};
+    std::unique_ptr<krn::KRN_Tools> window;
+};
+
+} // namespace
+
+class TestViewWindow : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() { QLocale::setDefault(QLocale(u"en_US"_s)), h = std::make_unique<Harness>(); }
+    void clockFont_data();
+    void clockFont();
+    void busyDuringWait();
+    void tips_data();
+    void tips();
+    void logShortcut();
+    void portTip();
+
+private:
+    std::unique_ptr<Harness> h;
+};
+
+// The operator opens the chooser on a stored font, answers with a size, then
+// downloads the clock: what the program holds and what the file keeps.
+void TestViewWindow::clockFont_data()
+{
+    QTest::addColumn<double>("size");    // 0: confirmed unchanged
+    QTest::addColumn<QString>("held");   // ClockFontName ClockFontSize afterwards
+    QTest::addColumn<QString>("drawn");  // the glyph canvas's face and size
+    QTest::addColumn<QString>("box");    // part of the one box before the download; "" none
+    QTest::addColumn<QString>("stored"); // Send_TimeFont, Send_TimeSize after the download
+
+    QTest::newRow("stored 宋体 12, confirmed unchanged")
+        << 0.0 << u"宋体 12"_s << u"Unifont 12"_s << "" << u"Send_TimeFont=宋体 Send_TimeSize=12"_s;
+    QTest::newRow("10.5 gives 10") << 10.5 << u"宋体 10"_s << u"Unifont 10.5"_s << ""
+                                   << u"Send_TimeFont=宋体 Send_TimeSize=10"_s;
+    QTest::newRow("20 overflows the cells: refused, nothing stored")
+        << 20.0 << u"宋体 12"_s << u"Unifont 12"_s << "At 20 points \"0\" is 12 pixels wide"
+        << u"Send_TimeFont=宋体 Send_TimeSize=12"_s;
+}
+
+void TestViewWindow::clockFont()
+{
+    QFETCH(double, size);
+    QFETCH(QString, held);
+    QFETCH(QString, drawn);
+    QFETCH(QString, box);
+    QFETCH(QString, stored);
+
+    krn::test::VScreenProcess screen;
+    QVERIFY2(screen.start(), qPrintable(screen.errorText()));
+    QVERIFY(h->start("[Ports]\n1=" + screen.device().toUtf8() +
+                         "\n[About]\nSend_Screen=1\nSend_TimeFont=宋体\nSend_TimeSize=12\n",
+                     true));
+    h->size = size;
+    h->click(6);
+    QCOMPARE(h->offered.value(0).family(), u"宋体"_s); // offered as held
+    QCOMPARE(h->offered.value(0).pointSizeF(), 12.0);
+    QCOMPARE(u"%1 %2"_s.arg(h->values.ClockFontName).arg(h->values.ClockFontSize), held);
+    const QFont canvas = h->window->clockFont();
+    QCOMPARE(u"%1 %2"_s.arg(canvas.family()).arg(canvas.pointSizeF()), drawn);
+    QCOMPARE(h->boxes.boxes.size(), box.isEmpty() ? 0 : 1);
+    if (!box.isEmpty())
+        QVERIFY2(h->boxes.boxes.at(0).body.contains(box), qPrintable(h->boxes.boxes.at(0).body));
+    QVERIFY(!h->fileText().contains(u"Send_TimeSize=20"_s));
+
+    h->boxes.boxes.clear();
+    h->click(4);
+    QCOMPARE(h->boxes.boxes.value(0).body, u"Set parameter ok!"_s);
+    const QString file = h->fileText();
+    for (const QString& line : stored.split(u' '))
+        QVERIFY2(file.contains(line), qPrintable(file));
+}
+
+// A reset against a screen that never answers: for the 3 s of the wait the
+// command buttons rest and the cursor is busy; then everything is as before.
+void TestViewWindow::busyDuringWait()
+{
+    krn::test::VScreenProcess screen;
+    QVERIFY2(screen.start({u"--mode"_s, u"silent"_s}), qPrintable(screen.errorText()));
+    QVERIFY(
+        h->start("[Ports]\n1=" + screen.device().toUtf8() + "\n[About]\nSend_Screen=1\n", true));
+    const QString title = h->window->windowTitle();
+    QList<bool> before, during, after;
+    for (QPushButton* b : h->ui().CmdOk)
+        before << b->isEnabled();
+    bool cursorBusy = false;
+    QTimer::singleShot(1000, [&] {
+        for (QPushButton* b : h->ui().CmdOk)
+            during << b->isEnabled();
+        cursorBusy = QApplication::overrideCursor() &&
+                     QApplication::overrideCursor()->shape() == Qt::BusyCursor;
+        h->click(2); // ignored: disabled
+    });
+    QElapsedTimer clock;
+    clock.start();
+    h->click(8);
+    QVERIFY(clock.elapsed() >= 2900);
+    for (QPushButton* b : h->ui().CmdOk)
+        after << b->isEnabled();
+    QCOMPARE(during, QList<bool>(10, false));
+    QVERIFY(cursorBusy);
+    QCOMPARE(after, before);
+    QVERIFY(!before.contains(false));
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    QCOMPARE(h->window->windowTitle(), title);
+    QCOMPARE(h->window->AdvancedPanelShown(), 0);
+    QCOMPARE(h->boxes.boxes.size(), 1); // the written no-answer box
+}
+
+void TestViewWindow::tips_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("reset"); // the reset button's tooltip
+    QTest::newRow("Simplified Chinese") << u"zh_CN"_s << u"复位所选屏号的显示屏（命令 10）。"_s;
+    QTest::newRow("Traditional Chinese") << u"zh_HK"_s << u"復位所選屏號的顯示屏（命令 10）。"_s;
+    QTest::newRow("English") << u"en_GB"_s << u"Reset the addressed screen (command 10)."_s;
+}
+
+// Every control the operator can meet has a tooltip in the desktop's language;
+// the two written ones keep their texts, and no caption changes.
+void TestViewWindow::tips()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, reset);
+    QLocale::setDefault(QLocale(locale));
+    QVERIFY(h->start({}));
+    const krn::Controls& ui = h->ui();
+    int tipped = 0;
+    for (const krn::ControlRow& row : krn::controlTable()) {
+        auto* c = h->window->findChild<QWidget*>(QString::fromLatin1(row.control));
+        QVERIFY2(c, row.control);
+        if (c == ui.PicFont)
+            continue;
+        QVERIFY2(!c->toolTip().isEmpty(), row.control);
+        ++tipped;
+    }
+    QCOMPARE(tipped, 49);
+    QCOMPARE(ui.CmdOk[8]->toolTip(), reset);
+    QCOMPARE(ui.CmdOk[8]->text(), u"复位"_s);
+    QCOMPARE(ui.ComboNo[8]->toolTip(), krn::strings::load(krn::strings::ClockVersionTip));
+    QCOMPARE(ui.CmdOk[6]->toolTip(), krn::strings::load(krn::strings::SetFontTip));
+}
+
+// Ctrl+L and the context menu open the one viewer on the traffic log; the
+// window itself does not change.
+void TestViewWindow::logShortcut()
+{
+    QVERIFY(h->start({}));
+    QList<QRect> places;
+    for (QWidget* w : h->window->findChildren<QWidget*>())
+        places << w->geometry();
+    QTest::keyClick(h->window.get(), Qt::Key_L, Qt::ControlModifier);
+    krn::LogViewer* viewer = h->window->aids().logViewer();
+    QVERIFY(viewer && viewer->isVisible());
+    QCOMPARE(viewer->path(), h->dir.filePath(u"traffic.log"_s));
+    QVERIFY(h->window->actions().contains(h->window->aids().logAction()));
+    QCOMPARE(h->window->contextMenuPolicy(), Qt::ActionsContextMenu);
+    h->window->aids().logAction()->trigger();
+    QCOMPARE(h->window->aids().logViewer(), viewer); // raised, not a second one
+    QList<QRect> now;
+    for (QWidget* w : h->window->findChildren<QWidget*>())
+        now << w->geometry();
+    QCOMPARE(now, places);
+    QCOMPARE(h->window->size(), QSize(627, 312));
+}
+
+// The serial-port list names the device its item opens, as the system
+// describes it, when the operator hovers over it.
+void TestViewWindow::portTip()
+{
+    h->devices.devices = {
+        {u"/dev/ttyACM0"_s, u"Arduino Uno"_s, u"Arduino (www.arduino.cc)"_s, u"7503130323"_s, {}},
+        {u"/dev/ttyUSB0"_s, u"FT232R USB UART"_s, u"FTDI"_s, u"A50285BI"_s,
+         u"/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0"_s}};
+    QVERIFY(h->start("[About]\nSend_Com=1\n"));
+    QComboBox* list = h->ui().ComboNo[1];
+    QHelpEvent hover(QEvent::ToolTip, QPoint(5, 5), list->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(list, &hover);
+    const QString tip = list->toolTip();
+    for (const QString& part :
+         {u"串口2 opens /dev/ttyUSB0"_s, u"Device: FT232R USB UART"_s, u"Maker: FTDI"_s,
+          u"Serial number: A50285BI"_s, u"Once a command has gone out"_s})
+        QVERIFY2(tip.contains(part), qPrintable(tip));
+}
+
+QTEST_MAIN(TestViewWindow)
+#include "tst_viewwindow.moc"
