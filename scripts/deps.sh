@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(build-essential cmake qt6-base-dev qt6-serialport-dev libx11-dev
-          fonts-unifont fonts-wqy-zenhei
+          fonts-unifont fonts-wqy-zenhei qt6-translations-l10n
           xvfb xauth xdotool x11-utils imagemagick)
 
 missing=()

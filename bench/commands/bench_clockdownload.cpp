@@ -4,11 +4,13 @@
 
 #include "commands/commander.h"
 #include "commands/glyphs.h"
+#include "core/qteventpump.h"
 #include "link/link.h"
 #include "link/portmap.h"
-#include "link/qteventpump.h"
 #include "link/qtserialport.h"
 #include "settings/profilefile.h"
+#include "settings/settings.h"
+#include "strings/stringtable.h"
 #include "support/vscreenprocess.h"
 
 #include <QDir>
@@ -23,17 +25,6 @@
 #include <vector>
 
 namespace {
-
-class CountingBoxes : public krn::MessageSink {
-public:
-    void show(const QString& body, const QString& title, krn::MessageIcon) override
-    {
-        last = title + QStringLiteral(": ") + body;
-        ++count;
-    }
-    QString last;
-    int count = 0;
-};
 
 double median(std::vector<double> values)
 {
@@ -94,25 +85,21 @@ void benchDownload()
     const QString device = vscreen.device();
 
     QTemporaryDir dir;
-    krn::ProfileFile settings(dir.filePath(QStringLiteral("krntools.ini")));
-    settings.writeText(u"Ports", u"1", device);
+    krn::ProfileFile file(dir.filePath(QStringLiteral("krntools.ini")));
+    krn::Settings settings(file);
+    settings.setPortMapping(1, device);
     krn::ProgramValues values;
-    values.ClockLanguage = 1;
-    values.ClockFontName = QStringLiteral("Unifont");
-    values.ClockFontSize = 12;
     krn::QtSerialPort port;
     krn::PortMap ports(&settings);
-    CountingBoxes boxes;
     krn::SteadyClock clock;
     krn::QtEventPump pump;
-    krn::Link link(values.link, port, ports, boxes, clock, pump);
-    krn::Commander commander(values, link, settings, boxes, pump);
+    krn::Link link(values.link, port, ports, clock, pump);
+    krn::Commander commander(link, settings, pump);
 
-    krn::FormSnapshot form;
-    form.portListIndex = 0;
-    form.baudText = QStringLiteral("9600");
-    form.screenText = QStringLiteral("1");
-    form.clockLanguagePosition = 1;
+    krn::CommandRequest request;
+    request.command = krn::Command::ClockDownload;
+    request.target = krn::LinkTarget{1, {}, 9600, 1};
+    request.values.clock = krn::ClockRequest{1, 1, clockFont(), QStringLiteral("Unifont"), 12};
 
     const int runs = 9;
     std::vector<double> ms;
@@ -121,11 +108,12 @@ void benchDownload()
         const qint32 before = values.link.FrameSequence;
         QElapsedTimer t;
         t.start();
-        const bool ok = commander.Send_Function(4, form, clockFont());
+        const krn::Outcome outcome = commander.Send_Function(request);
         ms.push_back(double(t.nsecsElapsed()) / 1e6);
         frames = (values.link.FrameSequence - before + 256) % 256;
-        if (!ok) {
-            std::printf("Clock download failed: %s\n", qPrintable(boxes.last));
+        if (!outcome.delivered()) {
+            std::printf("Clock download failed: %s\n",
+                        qPrintable(krn::strings::render(outcome.message)));
             break;
         }
     }

@@ -54,14 +54,11 @@ int main(int argc, char** argv)
     double oursCpu = 0, oursWall = 0;
     {
         Rig rig(silent.device());
-        rig.link.OpenLink({0, QStringLiteral("9600"), QStringLiteral("1")});
-        rig.state.CommandCode = 10;
-        rig.state.PayloadLength = 1;
-        QByteArray payload(2, '\0');
+        rig.link.OpenPort(LinkTarget{1, {}, 9600, 1});
         QElapsedTimer wall;
         const double c0 = cpuMs();
         wall.start();
-        rig.link.SendFrame(payload);
+        rig.link.SendFrame(1, 10, QByteArray(1, '\0'));
         oursWall = double(wall.elapsed());
         oursCpu = cpuMs() - c0;
         rig.link.ClosePort();
@@ -100,16 +97,13 @@ int main(int argc, char** argv)
     int failures = 0;
     {
         Rig rig(acking.device());
-        rig.link.OpenLink({0, QStringLiteral("57600"), QStringLiteral("1")});
-        rig.state.CommandCode = 10;
-        rig.state.PayloadLength = 1;
+        rig.link.OpenPort(LinkTarget{1, {}, 57600, 1});
         for (int i = 0; i < frames; ++i) {
-            QByteArray payload(2, '\0');
             QElapsedTimer t;
             t.start();
-            rig.link.SendFrame(payload);
+            const Delivery d = rig.link.SendFrame(1, 10, QByteArray(1, '\0'));
             us.push_back(double(t.nsecsElapsed()) / 1e3);
-            failures += rig.state.BusyFlag;
+            failures += d.delivered() ? 0 : 1;
         }
         rig.link.ClosePort();
     }

@@ -1,16 +1,45 @@
 #include "commands/commander.h"
+#include "commands/trafficlog.h"
 #include "core/programvalues.h"
+#include "core/qteventpump.h"
 #include "link/link.h"
 #include "link/portmap.h"
-#include "link/qteventpump.h"
 #include "link/qtserialport.h"
 #include "settings/profilefile.h"
+#include "settings/settings.h"
+#include "strings/stringtable.h"
 #include "window/fontchooser.h"
 #include "window/icons.h"
 #include "window/krn_tools.h"
 #include "window/messageboxsink.h"
 
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+namespace {
+
+// Qt's own dialogs (box buttons, the font dialog) speak the operator's
+// language too.
+void loadQtTranslations(QApplication& app, QTranslator& translator)
+{
+    const char* name = nullptr;
+    switch (krn::strings::languageFor(QLocale())) {
+    case krn::strings::Language::SimplifiedChinese:
+        name = "qtbase_zh_CN";
+        break;
+    case krn::strings::Language::TraditionalChinese:
+        name = "qtbase_zh_TW";
+        break;
+    case krn::strings::Language::English:
+        return;
+    }
+    if (translator.load(QString::fromLatin1(name),
+                        QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        app.installTranslator(&translator);
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -18,18 +47,25 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(QStringLiteral("krntools"));
     QApplication::setApplicationVersion(QStringLiteral("1.00"));
     QApplication::setWindowIcon(krn::icons::windowIcon());
+    QTranslator qtTranslator;
+    loadQtTranslations(app, qtTranslator);
 
     krn::ProgramValues values;
-    krn::ProfileFile settings(krn::settingsPathFor(QCoreApplication::applicationDirPath()));
+    krn::ProfileFile file(krn::settingsPathFor(QCoreApplication::applicationDirPath()));
+    krn::Settings settings(file);
     krn::MessageBoxSink boxes;
     krn::DialogFontChooser fontChooser;
 
+    krn::TrafficLogFile trafficLog(krn::TrafficLogFile::defaultPath());
+    krn::EventFanout events;
+    events.add(&trafficLog);
+
     krn::PortMap ports(&settings);
-    krn::QtSerialPort port;
+    krn::QtSerialPort line;
     krn::SteadyClock clock;
     krn::QtEventPump pump;
-    krn::Link link(values.link, port, ports, boxes, clock, pump);
-    krn::Commander commander(values, link, settings, boxes, pump);
+    krn::Link link(values.link, line, ports, clock, pump, &events);
+    krn::Commander commander(link, settings, pump);
 
     krn::KRN_Tools window(krn::WindowDeps{
         .values = values,
@@ -38,7 +74,7 @@ int main(int argc, char* argv[])
         .fontChooser = fontChooser,
         .commander = &commander,
         .now = &QDateTime::currentDateTime,
-        .deviceForPort = [&ports](qint32 number) { return ports.deviceFor(number); },
+        .trafficLog = trafficLog.path(),
     });
     boxes.setParent(&window);
     fontChooser.setParent(&window);

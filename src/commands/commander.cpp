@@ -1,93 +1,136 @@
 #include "commander.h"
 
-#include "clockdownload.h"
 #include "core/failure.h"
-#include "link/link.h"
-#include "payloads.h"
-#include "settings/profilefile.h"
-#include "strings/stringtable.h"
+#include "core/textids.h"
+#include "glyphs.h"
+#include "link/traffic.h"
+#include "settings/settings.h"
 
 #include <QScopeGuard>
 
 namespace krn {
 
-namespace {
-constexpr int ClockDownload = 4;
-} // namespace
-
-bool Commander::isCommand(int index)
+Outcome Outcome::from(const Delivery& d, int frames)
 {
-    switch (index) {
-    case 1:
-    case 3:
-    case 4:
-    case 5:
-    case 7:
-    case 8:
-    case 9:
-        return true;
-    default:
-        return false;
+    Outcome o;
+    o.reply = d.reply;
+    o.ms = d.ms;
+    o.frames = frames;
+    o.message = d.message;
+    switch (d.kind) {
+    case DeliveryKind::Acknowledged:
+    case DeliveryKind::Broadcast:
+        o.kind = OutcomeKind::Delivered;
+        o.message = Message{strings::SetParameterOk};
+        break;
+    case DeliveryKind::Refused:
+        o.kind = OutcomeKind::Refused;
+        break;
+    case DeliveryKind::NoAnswer:
+        o.kind = OutcomeKind::NoAnswer;
+        break;
+    case DeliveryKind::LineFault:
+        o.kind = OutcomeKind::LineFault;
+        break;
     }
+    return o;
 }
 
-Commander::Commander(ProgramValues& values, Link& link, ProfileFile& settings, MessageSink& boxes,
-                     EventPump& pump)
-    : m_values(values), m_link(link), m_settings(settings), m_boxes(boxes), m_pump(pump)
+Commander::Commander(Link& link, Settings& settings, EventPump& pump)
+    : m_link(link), m_settings(settings), m_pump(pump)
 {
 }
 
-bool Commander::Send_Function(int index, const FormSnapshot& form, const QFont& clockFont)
+Outcome Commander::Send_Function(const CommandRequest& request)
 {
     // A second command inside the first one's waits would interleave frames
     // on the same line.
-    if (m_running || !isCommand(index))
-        return false;
+    if (m_running)
+        return Outcome{};
     m_running = true;
     const auto done = qScopeGuard([this] { m_running = false; });
 
-    LinkState& state = m_values.link;
+    if (std::optional<Message> why = m_link.OpenPort(request.target))
+        return Outcome::failure(OutcomeKind::OpenFailed, *why);
+
+    Outcome outcome;
+    if (request.valueFault)
+        outcome = Outcome::failure(OutcomeKind::InvalidValue, *request.valueFault);
+    else
+        outcome = execute(request.command, request.target.screen, request.values);
+    // Whatever happened, the next command opens the port the operator chose,
+    // at the speed chosen then.
+    m_link.ClosePort();
+
+    if (outcome.delivered() && request.command == Command::ClockDownload) {
+        const ClockRequest& clock = request.values.clock;
+        m_settings.setClock(clock.languagePosition, clock.fontName, clock.fontSize);
+    }
+    return outcome;
+}
+
+Outcome Commander::execute(Command command, qint32 screen, const CommandValues& values)
+{
+    if (command == Command::ClockDownload)
+        return sendClock(screen, values.clock);
+    QByteArray payload;
     try {
-        m_link.OpenLink(LinkChoice{form.portListIndex, form.baudText, form.screenText});
-        if (state.BusyFlag == 1)
-            return false; // the link has said why
-
-        if (index == ClockDownload) {
-            if (!Send_TimeFont(m_link, m_pump, m_boxes, m_values.ClockLanguage, clockFont)) {
-                // A half-drawn clock table is no success, whatever the frames
-                // before the failure achieved.
-                m_link.ClosePort();
-                return false;
-            }
-        } else {
-            std::optional<Payload> payload = buildPayload(index, form);
-            Q_ASSERT(payload.has_value()); // every command but the download has one
-            state.PayloadLength = payload->length;
-            state.CommandCode = payload->code;
-            m_link.SendFrame(payload->buffer);
-        }
-        m_link.ClosePort();
-        if (state.BusyFlag != 0)
-            return false;
-
-        m_boxes.show(strings::load(strings::SetParameterOk), strings::load(strings::PromptTitle),
-                     MessageIcon::Information);
-
-        if (index == ClockDownload) {
-            const QString section = QStringLiteral("About");
-            m_settings.writeText(section, u"Send_Time",
-                                 QString::number(form.clockLanguagePosition));
-            m_settings.writeText(section, u"Send_TimeFont", m_values.ClockFontName);
-            m_settings.writeText(section, u"Send_TimeSize",
-                                 QString::number(m_values.ClockFontSize));
-        }
-        return true;
+        payload = buildPayload(command, values);
     } catch (const Failure& f) {
-        m_boxes.show(f.description(), strings::load(strings::ErrorTitle), MessageIcon::Exclamation);
-        // The next command must open the port the window shows, at the speed
-        // it shows, not reuse this one.
-        m_link.ClosePort();
-        return false;
+        return Outcome::failure(OutcomeKind::InvalidValue, f.message());
+    }
+    const Delivery d = m_link.SendFrame(screen, commandInfo(command).code, payload);
+    return Outcome::from(d, d.delivered() ? 1 : 0);
+}
+
+Outcome Commander::sendClock(qint32 screen, const ClockRequest& clock)
+{
+    const CommandInfo& info = commandInfo(Command::ClockDownload);
+    const qsizetype frameBytes = info.length;
+    const QString text = glyphs::glyphText(clock.language);
+    qsizetype totalBytes = 0;
+    for (const QChar c : text)
+        totalBytes += glyphs::isWide(c) ? glyphs::WideBytes : glyphs::NarrowBytes;
+    const int total = int((totalBytes + frameBytes - 1) / frameBytes);
+    EngineEvents* events = m_link.events();
+
+    int sent = 0;
+    auto send = [&](const QByteArray& frame) {
+        const Delivery d = m_link.SendFrame(screen, info.code, frame);
+        if (d.delivered()) {
+            ++sent;
+            if (events)
+                events->progress(sent, total);
+        }
+        return d;
+    };
+
+    try {
+        QByteArray frame;
+        frame.reserve(frameBytes);
+        for (const QChar c : text) {
+            m_pump.processPending();
+            // Frame boundaries ignore glyph boundaries: a frame may end
+            // half-way through a glyph and the next one carries on.
+            for (const char byte : glyphs::rasterise(clock.font, c)) {
+                frame.append(byte);
+                if (frame.size() == frameBytes) {
+                    const Delivery d = send(frame);
+                    if (!d.delivered())
+                        return Outcome::from(d, sent);
+                    frame.clear();
+                }
+            }
+        }
+        Delivery last;
+        last.kind = DeliveryKind::Acknowledged;
+        if (!frame.isEmpty())
+            last = send(frame);
+        return Outcome::from(last, sent);
+    } catch (const Failure& f) {
+        // A half-drawn clock table is no success, whatever the frames before
+        // the failure achieved.
+        return Outcome::failure(OutcomeKind::InvalidValue, f.message(), sent);
     }
 }
 

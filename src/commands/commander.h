@@ -1,42 +1,50 @@
 #pragma once
 
+#include "command.h"
 #include "core/eventpump.h"
-#include "core/messages.h"
-#include "core/programvalues.h"
-#include "formsnapshot.h"
+#include "link/link.h"
+#include "outcome.h"
 
-#include <QFont>
+#include <optional>
 
 namespace krn {
 
-class Link;
-class ProfileFile;
+class Settings;
 
-// Runs the controller commands behind the buttons: opens the link, builds the
-// payload, sends, closes, reports.
+// A command as the front end asks for it: the line, the screen, the values.
+// A value the front end could not read is carried as `valueFault` and
+// reported once the line is open, where the operator has always seen it.
+struct CommandRequest {
+    Command command = Command::Reset;
+    LinkTarget target;
+    CommandValues values;
+    std::optional<Message> valueFault;
+};
+
+// Runs the controller commands: opens the line, builds the payload, sends,
+// closes, and says how it went. Shows nothing.
 class Commander {
 public:
-    Commander(ProgramValues& values, Link& link, ProfileFile& settings, MessageSink& boxes,
-              EventPump& pump);
+    Commander(Link& link, Settings& settings, EventPump& pump);
 
-    // One command button (1, 3, 4, 5, 7, 8, 9). Returns true when the command
-    // was delivered and the success message has been shown; the window then
-    // keeps its link lists in step (indices 3 and 9). A delivered clock
-    // download (4) has already stored the clock settings.
-    bool Send_Function(int index, const FormSnapshot& form, const QFont& clockFont);
+    // One command on its own line connection, as a button runs it. A
+    // delivered clock download has stored the clock settings.
+    Outcome Send_Function(const CommandRequest& request);
 
-    // True while a command is on the wire; the window ignores command buttons
-    // then, so two commands never interleave their frames.
+    // One command on a line the caller has opened (a batch of screens, the
+    // screen finder).
+    Outcome execute(Command command, qint32 screen, const CommandValues& values);
+
+    // True while a command is on the line.
     bool running() const { return m_running; }
 
-    // The buttons that send something to the screen.
-    static bool isCommand(int index);
+    Link& link() { return m_link; }
 
 private:
-    ProgramValues& m_values;
+    Outcome sendClock(qint32 screen, const ClockRequest& clock);
+
     Link& m_link;
-    ProfileFile& m_settings;
-    MessageSink& m_boxes;
+    Settings& m_settings;
     EventPump& m_pump;
     bool m_running = false;
 };

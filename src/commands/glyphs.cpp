@@ -11,11 +11,6 @@
 namespace krn::glyphs {
 
 namespace {
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("krn", text);
-}
-
 constexpr int CanvasSize = 32;
 } // namespace
 
@@ -43,8 +38,7 @@ bool isWide(QChar c)
 QImage renderGlyph(const QFont& font, QChar c)
 {
     if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()) == nullptr)
-        throw Failure(tr("The clock glyphs cannot be drawn: the program has no graphical "
-                         "session."));
+        throw Failure(Message{strings::GlyphsNoGui});
 
     QImage image(CanvasSize, CanvasSize, QImage::Format_RGB32);
     image.fill(Qt::black);
@@ -56,7 +50,7 @@ QImage renderGlyph(const QFont& font, QChar c)
 
     QPainter painter;
     if (!painter.begin(&image))
-        throw Failure(tr("The clock glyphs cannot be drawn: the drawing surface refused."));
+        throw Failure(Message{strings::GlyphsSurfaceRefused});
     painter.setFont(face);
     painter.setPen(QColor(255, 0, 0));
     const QFontMetrics metrics(face, &image);
@@ -69,9 +63,8 @@ QByteArray sampleGlyph(const QImage& image, bool wide)
 {
     const int columns = wide ? 2 * HalfColumns : HalfColumns;
     if (image.width() < columns || image.height() < CellRows)
-        throw Failure(tr("The clock glyph picture is %1 x %2 pixels, smaller than one cell.")
-                          .arg(image.width())
-                          .arg(image.height()));
+        throw Failure(Message{strings::GlyphPictureSmall,
+                              {QString::number(image.width()), QString::number(image.height())}});
 
     QByteArray bytes;
     bytes.reserve(wide ? WideBytes : NarrowBytes);

@@ -1,24 +1,21 @@
 #pragma once
 
-#include <QString>
+#include "message.h"
+
 #include <exception>
 
 namespace krn {
 
-// A failure the operator is told about. The description is shown as the body of
-// the message box, so it must read as plain words, not as a code.
+// A failure the operator is told about, as a message of the string table: the
+// front end renders it in the operator's language.
 class Failure : public std::exception {
 public:
-    explicit Failure(QString description)
-        : m_description(std::move(description)), m_utf8(m_description.toUtf8())
-    {
-    }
-    const QString& description() const noexcept { return m_description; }
-    const char* what() const noexcept override { return m_utf8.constData(); }
+    explicit Failure(Message message) : m_message(std::move(message)) {}
+    const Message& message() const noexcept { return m_message; }
+    const char* what() const noexcept override { return "krn::Failure"; }
 
 private:
-    QString m_description;
-    QByteArray m_utf8;
+    Message m_message;
 };
 
 } // namespace krn

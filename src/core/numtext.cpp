@@ -1,8 +1,8 @@
 #include "numtext.h"
 
 #include "failure.h"
+#include "textids.h"
 
-#include <QCoreApplication>
 #include <cmath>
 #include <limits>
 
@@ -76,10 +76,8 @@ namespace {
 
 [[noreturn]] void overflow(const QString& shown, qint64 low, qint64 high)
 {
-    throw Failure(QCoreApplication::translate("krn", "Overflow: the value %1 is outside %2 to %3.")
-                      .arg(shown)
-                      .arg(low)
-                      .arg(high));
+    throw Failure(
+        Message{strings::ValueOutside, {shown, QString::number(low), QString::number(high)}});
 }
 
 template <typename T> T narrowRounded(double value)
@@ -102,6 +100,16 @@ template <typename T> T narrowWhole(qint64 value)
 }
 
 } // namespace
+
+qint64 fieldNumber(quint16 field, QStringView text, qint64 low, qint64 high)
+{
+    const double r = roundHalfEven(leadingNumber(text));
+    if (!(r >= double(low) && r <= double(high)))
+        throw Failure(Message{strings::FieldOutside,
+                              {TextRef{field}, text.trimmed().toString(), QString::number(low),
+                               QString::number(high)}});
+    return qint64(r);
+}
 
 qint32 toInt32(double value)
 {

@@ -19,6 +19,11 @@ qint32 toInt32(double value);
 qint16 toInt16(double value);
 quint8 toByte(double value);
 
+// The number a text typed by the operator starts with, rounded half to even
+// and checked to lie within low..high; outside, the failure names the field
+// (a text id) and the text as typed.
+qint64 fieldNumber(quint16 field, QStringView text, qint64 low, qint64 high);
+
 // Whole-number narrowing (list positions, header fields).
 qint16 wholeToInt16(qint64 value);
 quint8 wholeToByte(qint64 value);

@@ -1,23 +1,27 @@
 #pragma once
 
 #include "core/eventpump.h"
-#include "core/messages.h"
 #include "core/programvalues.h"
+#include "delivery.h"
+#include "line.h"
+#include "traffic.h"
 
 #include <QByteArray>
 #include <QString>
 #include <chrono>
+#include <optional>
 
 namespace krn {
 
-class SerialPort;
 class PortMap;
 
-// What the window shows at the moment a command starts.
-struct LinkChoice {
-    int portListIndex = -1; // -1 when nothing is selected
-    QString baudText;
-    QString screenText;
+// Where a command goes: a port number as the window numbers them (or an
+// address given directly), a line speed, a screen.
+struct LinkTarget {
+    qint32 portNumber = 0; // 1-based; 0 = nothing selected
+    QString address;       // when set: this device or network address, not the port number's
+    qint32 baudRate = 9600;
+    qint32 screen = 0; // 255 addresses every screen
 };
 
 inline constexpr std::chrono::milliseconds AckTimeout{3000};
@@ -25,37 +29,45 @@ inline constexpr std::chrono::milliseconds BroadcastWait{50};
 inline constexpr qint32 BroadcastScreen = 255;
 inline constexpr char Ack = 0x06;
 
-// One serial connection per command, and the frame protocol over it:
-// 5A A5 len screen seq cmd data... xor, confirmed by a reply starting with 06.
-// Outcomes are reported through LinkState::BusyFlag and message boxes.
+// One line and the frame protocol over it: 5A A5 len screen seq cmd data...
+// xor, confirmed by a reply starting with 06. Keeps LinkState, the record the
+// window reads, and reports every event on the line to `events`.
 class Link {
 public:
-    Link(LinkState& state, SerialPort& port, const PortMap& ports, MessageSink& boxes,
-         MsClock& clock, EventPump& pump);
+    Link(LinkState& state, Line& line, const PortMap& ports, MsClock& clock, EventPump& pump,
+         EngineEvents* events = nullptr);
 
-    // Takes port, speed and screen from the window, then OpenPort.
-    void OpenLink(const LinkChoice& choice);
-    // Composes StatusMessage and opens the port unless it is open already;
-    // BusyFlag 0 on success, 1 (and a message) on failure.
-    void OpenPort();
+    // Opens the target's line at its speed unless it is open already. On
+    // failure the message says why (no port chosen, no such device, in use,
+    // no permission...).
+    std::optional<Message> OpenPort(const LinkTarget& target);
     void ClosePort();
-    // Frames `payload` (data bytes, then one checksum slot that is filled
-    // here), sends it and waits for the acknowledgement.
-    void SendFrame(QByteArray& payload);
-
-    LinkState& state() { return m_state; }
     bool isOpen() const;
 
+    // Frames `data` for `screen` with `command`, sends it and waits for the
+    // acknowledgement (`wait`, or the single command's 3000 / 50 ms).
+    Delivery SendFrame(qint32 screen, quint8 command, const QByteArray& data,
+                       std::optional<AckWait> wait = std::nullopt);
+
+    // The device or address the open line goes to ("" when closed).
+    const QString& address() const { return m_address; }
+    EngineEvents* events() const { return m_events; }
+    void setEvents(EngineEvents* events) { m_events = events; }
+
 private:
-    void fail(const QString& description, const QString& title, MessageIcon icon);
-    void waitForAck();
+    Delivery waitForAck(qint32 screen, const AckWait& wait, quint32 start);
+    void record(TrafficRecord record);
+    Delivery finish(Delivery delivery, quint32 start);
 
     LinkState& m_state;
-    SerialPort& m_port;
+    Line& m_line;
     const PortMap& m_ports;
-    MessageSink& m_boxes;
     MsClock& m_clock;
     EventPump& m_pump;
+    EngineEvents* m_events = nullptr;
+    QString m_address;
+    LineSettings m_settings;
+    bool m_answered = false; // any reply since the last OpenPort
 };
 
 } // namespace krn

@@ -1,6 +1,7 @@
 #include "portmap.h"
 
-#include "settings/profilefile.h"
+#include "serialdevices.h"
+#include "settings/settings.h"
 
 #include <QSerialPortInfo>
 #include <algorithm>
@@ -38,16 +39,21 @@ QString PortMap::deviceFor(qint32 portNumber) const
 {
     if (portNumber < 1)
         return {};
-#ifdef Q_OS_WIN
-    return QStringLiteral("COM%1").arg(portNumber);
-#else
     if (m_settings) {
-        const QString mapped =
-            m_settings->readText(u"Ports", QString::number(portNumber), QString(), 4096).trimmed();
+        const QString mapped = m_settings->portMapping(portNumber);
         if (!mapped.isEmpty())
             return mapped;
     }
-    const QStringList devices = systemDevices();
+#ifdef Q_OS_WIN
+    return QStringLiteral("COM%1").arg(portNumber);
+#else
+    QStringList devices;
+    if (m_devices) {
+        for (const SerialDevice& device : m_devices->list())
+            devices << device.location;
+    } else {
+        devices = systemDevices();
+    }
     return portNumber <= devices.size() ? devices.at(portNumber - 1) : QString();
 #endif
 }

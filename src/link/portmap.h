@@ -6,15 +6,20 @@
 
 namespace krn {
 
-class ProfileFile;
+class SerialDevices;
+class Settings;
 
-// Which device a serial port number opens. Port n is COMn on Windows; elsewhere
-// the [Ports] section of the settings file may name a device for n
-// ("1=/dev/ttyUSB0"), otherwise port n is the n-th serial device the system
-// lists, sorted by name.
+// Which device a serial port number opens. The [Ports] section of the
+// settings file may name a device or a network line for n ("1=/dev/ttyUSB0",
+// "2=rfc2217://10.0.0.5:2001"); otherwise port n is COMn on Windows and the
+// n-th serial device the system lists, sorted by name, elsewhere.
 class PortMap {
 public:
-    explicit PortMap(const ProfileFile* settings = nullptr) : m_settings(settings) {}
+    // `devices`: the system's list as a test sets it; absent, the system's own.
+    explicit PortMap(const Settings* settings = nullptr, const SerialDevices* devices = nullptr)
+        : m_settings(settings), m_devices(devices)
+    {
+    }
 
     // Empty when the number maps to nothing.
     QString deviceFor(qint32 portNumber) const;
@@ -24,7 +29,8 @@ public:
     static QStringList inPortOrder(QStringList devices);
 
 private:
-    const ProfileFile* m_settings;
+    const Settings* m_settings;
+    const SerialDevices* m_devices;
 };
 
 } // namespace krn

@@ -18,24 +18,24 @@ PortRoute PortPinning::route(qint32 number) const
     PortRoute r;
     if (number < 1)
         return r;
-#ifdef Q_OS_WIN
-    r.device = QStringLiteral("COM%1").arg(number);
-    r.present = true;
-    for (const SerialDevice& d : m_devices.list())
-        if (d.location.compare(r.device, Qt::CaseInsensitive) == 0)
-            r.info = d;
-    r.source = PortRoute::Source::Fixed;
-    return r;
-#else
     const QList<SerialDevice> devices = m_devices.list();
     r.device = m_read(number).trimmed();
     if (r.device.isEmpty()) {
-        if (number > devices.size())
-            return r;
-        r.info = devices.at(number - 1);
-        r.device = r.info->location;
-        r.source = PortRoute::Source::SystemList;
+#ifdef Q_OS_WIN
+        r.device = QStringLiteral("COM%1").arg(number);
+        r.source = PortRoute::Source::Fixed;
         r.present = true;
+        for (const SerialDevice& d : devices)
+            if (d.location.compare(r.device, Qt::CaseInsensitive) == 0)
+                r.info = d;
+#else
+        if (number <= devices.size()) {
+            r.info = devices.at(number - 1);
+            r.device = r.info->location;
+            r.source = PortRoute::Source::SystemList;
+            r.present = true;
+        }
+#endif
         return r;
     }
     r.source = PortRoute::Source::Settings;
@@ -54,7 +54,6 @@ PortRoute PortPinning::route(qint32 number) const
         }
     }
     return r;
-#endif
 }
 
 QString PortPinning::pinAfterUse(qint32 number)

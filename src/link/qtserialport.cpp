@@ -1,8 +1,8 @@
 #include "qtserialport.h"
 
 #include "core/failure.h"
+#include "core/textids.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
 
 #ifdef Q_OS_UNIX
@@ -12,10 +12,6 @@
 namespace krn {
 
 namespace {
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("krn", text);
-}
 
 // Whether we could open the device at all with our rights; lets us tell "in
 // use" from "no permission", which QSerialPort reports as one error.
@@ -28,6 +24,7 @@ bool accessible(const QString& device)
     return true;
 #endif
 }
+
 } // namespace
 
 QtSerialPort::QtSerialPort()
@@ -41,54 +38,71 @@ bool QtSerialPort::isOpen() const
     return m_port.isOpen();
 }
 
-void QtSerialPort::configure(const QString& device, const LineSettings& settings)
+Message QtSerialPort::openFailure(const QString& device, QSerialPort::SerialPortError error,
+                                  const QString& systemText, qint32 baudRate)
 {
-    m_port.setPortName(device);
+    using namespace strings;
+    switch (error) {
+    case QSerialPort::DeviceNotFoundError:
+        return Message{DeviceMissing, {device}};
+    case QSerialPort::PermissionError:
+        if (!accessible(device) && QFileInfo::exists(device)) {
+#ifdef Q_OS_LINUX
+            return Message{NoPermissionDialout, {device}};
+#else
+            return Message{NoPermission, {device}};
+#endif
+        }
+        return Message{PortInUse, {device}};
+    case QSerialPort::UnsupportedOperationError:
+        return Message{LineSettingsRefused, {device, QString::number(baudRate)}};
+    default:
+        return Message{OpenFailed, {device, systemText}};
+    }
+}
+
+Message QtSerialPort::faultMessage(const QString& device, QSerialPort::SerialPortError error,
+                                   const QString& systemText)
+{
+    using namespace strings;
+    switch (error) {
+    case QSerialPort::ResourceError:
+    case QSerialPort::DeviceNotFoundError:
+        return Message{PortWentAway, {device}};
+    case QSerialPort::TimeoutError:
+        return Message{PortTimedOut, {device}};
+    case QSerialPort::UnsupportedOperationError:
+        return Message{PortUnsupported, {device}};
+    case QSerialPort::PermissionError:
+        return Message{PortInUse, {device}};
+    case QSerialPort::WriteError:
+        return Message{WriteFailed, {device, systemText}};
+    default:
+        // A hang-up shows on a pseudo-terminal as an ioctl that no longer
+        // applies: the other end is gone, whatever the system calls it.
+        if (!QFileInfo::exists(device) || systemText.contains(u"ioctl", Qt::CaseInsensitive))
+            return Message{PortWentAway, {device}};
+        return Message{LineFault, {device, systemText}};
+    }
+}
+
+void QtSerialPort::open(const QString& address, const LineSettings& settings)
+{
+    m_fault.reset();
+    m_address = address;
+    m_port.setPortName(address);
     m_port.setBaudRate(settings.baudRate);
     m_port.setParity(QSerialPort::OddParity);
     m_port.setDataBits(QSerialPort::Data8);
     m_port.setStopBits(QSerialPort::OneStop);
     m_port.setFlowControl(QSerialPort::NoFlowControl);
-}
-
-QString QtSerialPort::openFailureText(const QString& device, QSerialPort::SerialPortError error,
-                                      const QString& systemText)
-{
-    switch (error) {
-    case QSerialPort::DeviceNotFoundError:
-        return tr("The serial port %1 does not exist. Check that the adapter is plugged in "
-                  "and that the right port is chosen.")
-            .arg(device);
-    case QSerialPort::PermissionError:
-        if (!accessible(device) && QFileInfo::exists(device)) {
-#ifdef Q_OS_LINUX
-            return tr("You have no permission to open the serial port %1. Add your user to the "
-                      "'dialout' group (sudo usermod -aG dialout $USER), then log in again.")
-                .arg(device);
-#else
-            return tr("You have no permission to open the serial port %1.").arg(device);
-#endif
-        }
-        return tr("The serial port %1 is in use by another program. Close that program and "
-                  "try again.")
-            .arg(device);
-    case QSerialPort::UnsupportedOperationError:
-        return tr("The serial port %1 refused the line settings.").arg(device);
-    default:
-        return tr("The serial port %1 could not be opened: %2").arg(device, systemText);
-    }
-}
-
-void QtSerialPort::open()
-{
-    m_fault.clear();
     if (m_port.open(QIODevice::ReadWrite))
         return;
-    const auto error = m_port.error();
-    const QString text = openFailureText(m_port.portName(), error, m_port.errorString());
+    const Message why =
+        openFailure(m_address, m_port.error(), m_port.errorString(), settings.baudRate);
     m_port.clearError();
-    m_fault.clear();
-    throw Failure(text);
+    m_fault.reset();
+    throw Failure(why);
 }
 
 void QtSerialPort::close()
@@ -97,61 +111,62 @@ void QtSerialPort::close()
         m_port.close();
 }
 
-void QtSerialPort::requireOpen(const char* what)
+QString QtSerialPort::settingsNote(const LineSettings& settings) const
+{
+    return QStringLiteral("%1 8O1").arg(settings.baudRate);
+}
+
+void QtSerialPort::requireOpen()
 {
     if (m_port.isOpen())
         return;
     // A fault closed it: say what happened rather than that it is closed.
-    if (!m_fault.isEmpty())
-        throw Failure(takeFault());
-    throw Failure(tr("The serial port is not open (%1).").arg(QString::fromLatin1(what)));
+    if (m_fault)
+        throw Failure(*std::exchange(m_fault, std::nullopt));
+    throw Failure(Message{strings::PortNotOpen, {m_address}});
 }
 
 qint64 QtSerialPort::bytesWaiting()
 {
-    requireOpen("polling");
+    requireOpen();
     return m_port.bytesAvailable();
 }
 
 void QtSerialPort::discardInput()
 {
-    requireOpen("discarding input");
+    requireOpen();
     m_port.clear(QSerialPort::Input);
 }
 
 QByteArray QtSerialPort::readAll()
 {
-    requireOpen("reading");
+    requireOpen();
     return m_port.readAll();
 }
 
 void QtSerialPort::write(const QByteArray& bytes)
 {
-    requireOpen("writing");
+    requireOpen();
     if (m_port.write(bytes) != bytes.size())
-        throw Failure(tr("Writing to the serial port failed: %1").arg(m_port.errorString()));
+        throw Failure(Message{strings::WriteFailed, {m_address, m_port.errorString()}});
     // Hand the bytes to the driver now instead of at the next event-loop pass.
     m_port.flush();
 }
 
-QString QtSerialPort::takeFault()
+std::optional<Message> QtSerialPort::takeFault()
 {
-    return std::exchange(m_fault, QString());
+    return std::exchange(m_fault, std::nullopt);
 }
 
 void QtSerialPort::onError(QSerialPort::SerialPortError error)
 {
     if (error == QSerialPort::NoError || !m_port.isOpen())
         return;
+    // A read or write that merely timed out inside Qt is no fault of the line.
     if (error == QSerialPort::TimeoutError)
         return;
-    if (m_fault.isEmpty()) {
-        m_fault = error == QSerialPort::ResourceError
-                      ? tr("The serial port %1 went away (adapter unplugged or line closed): %2")
-                            .arg(m_port.portName(), m_port.errorString())
-                      : tr("The serial port %1 reported an error: %2")
-                            .arg(m_port.portName(), m_port.errorString());
-    }
+    if (!m_fault)
+        m_fault = faultMessage(m_address, error, m_port.errorString());
     m_port.clearError();
     m_port.close();
 }

@@ -1,37 +1,42 @@
 #pragma once
 
-#include "serialport.h"
+#include "line.h"
 
 #include <QSerialPort>
 
 namespace krn {
 
-// The real serial port. A fault while open (the adapter pulled out, the other
+// A local serial port. A fault while open (the adapter pulled out, the other
 // end hung up) closes the port at once: QSerialPort would otherwise report the
 // same error over and over from its notifier and keep a core busy.
-class QtSerialPort : public SerialPort {
+class QtSerialPort : public Line {
 public:
     QtSerialPort();
 
     bool isOpen() const override;
-    void configure(const QString& device, const LineSettings& settings) override;
-    void open() override;
+    void open(const QString& address, const LineSettings& settings) override;
     void close() override;
     qint64 bytesWaiting() override;
     void discardInput() override;
     QByteArray readAll() override;
     void write(const QByteArray& bytes) override;
-    QString takeFault() override;
+    std::optional<Message> takeFault() override;
+    QString settingsNote(const LineSettings& settings) const override;
+
+    // Plain words for a port that would not open.
+    static Message openFailure(const QString& device, QSerialPort::SerialPortError error,
+                               const QString& systemText, qint32 baudRate);
+    // Plain words for a fault met while open.
+    static Message faultMessage(const QString& device, QSerialPort::SerialPortError error,
+                                const QString& systemText);
 
 private:
-    // Plain words for a port that would not open.
-    static QString openFailureText(const QString& device, QSerialPort::SerialPortError error,
-                                   const QString& systemText);
     void onError(QSerialPort::SerialPortError error);
-    void requireOpen(const char* what);
+    void requireOpen();
 
     QSerialPort m_port;
-    QString m_fault;
+    std::optional<Message> m_fault;
+    QString m_address; // as given, not shortened as QSerialPort names it
 };
 
 } // namespace krn

@@ -2,7 +2,6 @@
 
 #include "core/failure.h"
 
-#include <QCoreApplication>
 #include <algorithm>
 #include <array>
 #include <iterator>
@@ -46,6 +45,106 @@ constexpr std::array kTable{
     Entry{4408, u"屏  号", u"屏  號", u"Number"},
     Entry{4454, u"星期", u"星期", u"Week "},
     Entry{4491, u"加载", u"載入", u"&Write"},
+    // The program's own messages.
+    Entry{9000, u"%1\r\n%2%3", u"%1\r\n%2%3", u"%1\r\n%2%3"}, // no answer: 60, 4408, screen
+    Entry{9001, u"程序缺少第 %1 号文字。", u"程式缺少第 %1 號文字。",
+          u"The text number %1 is missing from the program."},
+    Entry{9002, u"数值 %1 超出范围 %2 到 %3。", u"數值 %1 超出範圍 %2 到 %3。",
+          u"The value %1 is outside %2 to %3."},
+    Entry{9003, u"%1 %2 超出范围 %3 到 %4。", u"%1 %2 超出範圍 %3 到 %4。",
+          u"The %1 %2 is outside %3 to %4."},
+    Entry{9010, u"通讯方式", u"通訊方式", u"communication mode"},
+    Entry{9011, u"串口", u"串口", u"serial port"},
+    Entry{9012, u"波特率", u"鮑率", u"line speed"},
+    Entry{9013, u"屏号", u"屏號", u"screen number"},
+    Entry{9014, u"颜色模式", u"顏色模式", u"colour mode"},
+    Entry{9015, u"屏宽", u"屏寬", u"panel width"},
+    Entry{9016, u"屏高", u"屏高", u"panel height"},
+    Entry{9017, u"新波特率", u"新鮑率", u"new line speed"},
+    Entry{9018, u"时钟版本", u"時鐘版本", u"clock language"},
+    Entry{9019, u"扫描方式", u"掃描方式", u"scan mode"},
+    Entry{9020, u"新屏号", u"新屏號", u"new screen number"},
+    Entry{9021, u"OE 极性", u"OE 極性", u"OE polarity"},
+    Entry{9022, u"字节顺序", u"位元組順序", u"byte order"},
+    Entry{9023, u"字节取反", u"位元組反相", u"byte inversion"},
+    Entry{9024, u"走线数", u"走線數", u"wiring count"},
+    Entry{9025, u"走线方式", u"走線方式", u"wiring mode"},
+    Entry{9030, u"记住的%1选项 %2 无效：列表只有第 0 到 %3 项。",
+          u"記住的%1選項 %2 無效：清單只有第 0 到 %3 項。",
+          u"The remembered %1 choice %2 is not valid: the list has items 0 to %3."},
+    Entry{9031, u"记住的%1“%2”不在列表中。", u"記住的%1「%2」不在清單中。",
+          u"The remembered %1 \"%2\" is not one of the items of its list."},
+    Entry{9040, u"时钟字体大小 %1 不能使用：必须大于 0 且不超过 %2 磅。",
+          u"時鐘字型大小 %1 不能使用：必須大於 0 且不超過 %2 點。",
+          u"The clock font size %1 cannot be used: it must lie above 0 and up to %2 points."},
+    Entry{9041, u"无法绘制时钟字模：程序没有图形界面。", u"無法繪製時鐘字模：程式沒有圖形介面。",
+          u"The clock glyphs cannot be drawn: the program has no graphical session."},
+    Entry{9042, u"无法绘制时钟字模：绘图区域拒绝绘制。", u"無法繪製時鐘字模：繪圖區域拒絕繪製。",
+          u"The clock glyphs cannot be drawn: the drawing surface refused."},
+    Entry{9043, u"时钟字模图像为 %1 x %2 像素，小于一个字格。",
+          u"時鐘字模影像為 %1 x %2 像素，小於一個字格。",
+          u"The clock glyph picture is %1 x %2 pixels, smaller than one cell."},
+    Entry{9050, u"没有选择串口。", u"沒有選擇串口。", u"No serial port is selected."},
+    Entry{9051, u"这台电脑上没有串口%1。请检查转换器是否插好，并选择它使用的串口。",
+          u"這台電腦上沒有串口%1。請檢查轉換器是否插好，並選擇它使用的串口。",
+          u"Serial port %1 does not exist on this computer. Check that the adapter is plugged "
+          u"in and pick the port it uses."},
+    Entry{9052, u"要发送的帧没有数据。", u"要發送的訊框沒有資料。",
+          u"The frame has no payload bytes."},
+    Entry{9053, u"串口 %1 报告有回应，却没有交出任何字节。",
+          u"串口 %1 報告有回應，卻沒有交出任何位元組。",
+          u"The serial port %1 announced a reply but returned no bytes."},
+    Entry{9060, u"串口 %1 不存在。请检查转换器是否插好，以及是否选对了串口。",
+          u"串口 %1 不存在。請檢查轉換器是否插好，以及是否選對了串口。",
+          u"The serial port %1 does not exist. Check that the adapter is plugged in and that "
+          u"the right port is chosen."},
+    Entry{9061,
+          u"您没有打开串口 %1 的权限。请把您的用户加入“dialout”组（sudo usermod -aG dialout "
+          u"$USER），然后重新登录。",
+          u"您沒有開啟串口 %1 的權限。請把您的使用者加入「dialout」群組（sudo usermod -aG dialout "
+          u"$USER），然後重新登入。",
+          u"You have no permission to open the serial port %1. Add your user to the 'dialout' "
+          u"group (sudo usermod -aG dialout $USER), then log in again."},
+    Entry{9062, u"您没有打开串口 %1 的权限。", u"您沒有開啟串口 %1 的權限。",
+          u"You have no permission to open the serial port %1."},
+    Entry{9063, u"串口 %1 正被另一个程序使用。请关闭那个程序后再试。",
+          u"串口 %1 正被另一個程式使用。請關閉那個程式後再試。",
+          u"The serial port %1 is in use by another program. Close that program and try again."},
+    Entry{9064,
+          u"串口 %1 不接受线路设置（%2 波特，8 位数据，奇校验，1 "
+          u"位停止）。请检查转换器是否支持这个速度。",
+          u"串口 %1 不接受線路設定（%2 鮑，8 位元資料，奇同位，1 "
+          u"位元停止）。請檢查轉換器是否支援這個速度。",
+          u"The serial port %1 refused the line settings (%2 bit/s, 8 data bits, odd parity, 1 "
+          u"stop bit). Check that the adapter supports this speed."},
+    Entry{9065, u"串口 %1 无法打开。请检查转换器和它的驱动程序。（系统说明：%2）",
+          u"串口 %1 無法開啟。請檢查轉換器和它的驅動程式。（系統說明：%2）",
+          u"The serial port %1 could not be opened. Check the adapter and its driver. (The "
+          u"system said: %2)"},
+    Entry{9066, u"串口 %1 没有打开。", u"串口 %1 沒有開啟。", u"The serial port %1 is not open."},
+    Entry{9067, u"向串口 %1 写入失败。请检查连线和转换器。（系统说明：%2）",
+          u"向串口 %1 寫入失敗。請檢查連線和轉換器。（系統說明：%2）",
+          u"Writing to the serial port %1 failed. Check the cable and the adapter. (The system "
+          u"said: %2)"},
+    Entry{9068, u"串口 %1 断开了：转换器被拔出，或线路挂断。请重新插好后再试。",
+          u"串口 %1 斷開了：轉換器被拔出，或線路掛斷。請重新插好後再試。",
+          u"The serial port %1 went away: the adapter was unplugged or the line hung up. Plug "
+          u"it back in and try again."},
+    Entry{9069, u"串口 %1 报告线路故障。请检查连线和转换器。（系统说明：%2）",
+          u"串口 %1 報告線路故障。請檢查連線和轉換器。（系統說明：%2）",
+          u"The serial port %1 reported a line fault. Check the cable and the adapter. (The "
+          u"system said: %2)"},
+    Entry{9070, u"串口 %1 在操作系统中超时。请检查转换器和它的驱动程序。",
+          u"串口 %1 在作業系統中逾時。請檢查轉換器和它的驅動程式。",
+          u"The serial port %1 timed out in the operating system. Check the adapter and its "
+          u"driver."},
+    Entry{9071, u"串口 %1 不支持所需的操作。请检查转换器和它的驱动程序。",
+          u"串口 %1 不支援所需的操作。請檢查轉換器和它的驅動程式。",
+          u"The serial port %1 does not support a needed operation. Check the adapter and its "
+          u"driver."},
+    Entry{9080, u"%1：这台电脑上没有这个串口设备", u"%1：這台電腦上沒有這個串口裝置",
+          u"%1: no such serial device on this computer"},
+    Entry{9081, u"%1：%2", u"%1：%2", u"%1: %2"},
     // Tooltips: what each control does and what it sends.
     Entry{9400, u"通讯设置：每条命令使用的串行口、波特率和屏号。",
           u"通訊設置：每條命令使用的串列埠、鮑率和屏號。",
@@ -212,9 +311,7 @@ QString load(quint16 id, Language language)
     const auto it = std::lower_bound(kTable.begin(), kTable.end(), id,
                                      [](const Entry& e, quint16 wanted) { return e.id < wanted; });
     if (it == kTable.end() || it->id != id)
-        throw Failure(
-            QCoreApplication::translate("krn", "The text number %1 is missing from the program.")
-                .arg(id));
+        throw Failure(Message{TextMissing, {QString::number(id)}});
     switch (language) {
     case Language::SimplifiedChinese:
         return QString::fromUtf16(it->simplified);
@@ -229,6 +326,41 @@ QString load(quint16 id, Language language)
 QString load(quint16 id)
 {
     return load(id, languageFor(QLocale()));
+}
+
+QString render(const Message& message, Language language)
+{
+    if (message.isEmpty())
+        return {};
+    QString pattern;
+    try {
+        pattern = load(message.id, language);
+    } catch (const Failure& missing) {
+        return render(missing.message(), language);
+    }
+    // One pass, so an argument that itself holds "%2" (typed by the operator)
+    // is never substituted again.
+    QString text;
+    text.reserve(pattern.size());
+    for (qsizetype i = 0; i < pattern.size(); ++i) {
+        const QChar c = pattern.at(i);
+        if (c == u'%' && i + 1 < pattern.size() && pattern.at(i + 1).isDigit()) {
+            const qsizetype n = pattern.at(i + 1).digitValue();
+            if (n >= 1 && n <= message.args.size()) {
+                const TextArg& arg = message.args.at(n - 1);
+                text += arg.id != 0 ? render(Message{arg.id}, language) : arg.literal;
+                ++i;
+                continue;
+            }
+        }
+        text += c;
+    }
+    return text;
+}
+
+QString render(const Message& message)
+{
+    return render(message, languageFor(QLocale()));
 }
 
 } // namespace krn::strings

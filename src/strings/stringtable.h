@@ -1,32 +1,13 @@
 #pragma once
 
+#include "core/message.h"
+#include "core/textids.h"
+
 #include <QLocale>
 #include <QString>
 #include <QtGlobal>
 
 namespace krn::strings {
-
-// Ids of the texts that follow the user's interface language.
-enum Id : quint16 {
-    ErrorTitle = 1,          // title of every "a failure happened" box
-    DefaultClockFont = 4,
-    PromptTitle = 7,         // title of the success box
-    EnterPassword = 51,
-    ControllerNotFound = 60,
-    SetParameterOk = 492,
-    SendingByteTitle = 1056, // title of the link's own boxes
-    SendError = 1070,
-    ClockFrameCaption = 1590,
-    ClockVersionTip = 1591,
-    SetFontTip = 1592,
-    ChineseClock = 1593,
-    EnglishClock = 1594,
-    ChineseClockGlyphs = 1595,
-    WeekdayDigits = 2238,
-    ScreenNumberLabel = 4408,
-    WeekWord = 4454,
-    WriteCaption = 4491,
-};
 
 enum class Language { SimplifiedChinese, TraditionalChinese, English };
 
@@ -40,5 +21,10 @@ QString load(quint16 id, Language language);
 // The text of `id` in the user's interface language as it is now (QLocale()).
 // Looked up at every use, never cached.
 QString load(quint16 id);
+
+// A message with its arguments filled in, in `language`. Never throws: an
+// unknown id renders as the missing-text message.
+QString render(const Message& message, Language language);
+QString render(const Message& message);
 
 } // namespace krn::strings

@@ -1,8 +1,8 @@
 #include "clockfont.h"
 
 #include "core/failure.h"
+#include "core/textids.h"
 
-#include <QCoreApplication>
 #include <QFontDatabase>
 
 namespace krn {
@@ -30,10 +30,8 @@ QFont resolvedClockFont(const QFont& font)
 double checkedClockSize(double points)
 {
     if (!(points > 0 && points <= LargestPoints))
-        throw Failure(QCoreApplication::translate("krn", "The clock font size %1 cannot be used: "
-                                                         "it must lie above 0 and up to %2 points.")
-                          .arg(points)
-                          .arg(LargestPoints));
+        throw Failure(Message{strings::ClockSizeInvalid,
+                              {QString::number(points), QString::number(LargestPoints)}});
     return points;
 }
 

@@ -208,7 +208,7 @@ void ClockFontDialog::refresh()
             m_sample->setGlyphs(drawn, m_clockLanguage);
             m_problem = clockFontProblem(drawn, m_clockLanguage);
         } catch (const Failure& failure) {
-            m_problem = failure.description();
+            m_problem = strings::render(failure.message());
         }
     }
     m_message->setText(m_problem);

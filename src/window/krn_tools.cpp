@@ -4,6 +4,7 @@
 #include "clockfontdialog.h"
 #include "clockpreview.h"
 #include "commands/commander.h"
+#include "commandwatch.h"
 #include "core/failure.h"
 #include "core/messages.h"
 #include "core/numtext.h"
@@ -14,7 +15,8 @@
 #include "listcontents.h"
 #include "listops.h"
 #include "operatoraids.h"
-#include "settings/profilefile.h"
+#include "outcomebox.h"
+#include "settings/settings.h"
 #include "strings/stringtable.h"
 
 #include <QComboBox>
@@ -27,7 +29,6 @@ namespace krn {
 
 namespace {
 
-const QString Section = QStringLiteral("About");
 constexpr auto OneSecond = std::chrono::milliseconds(1000);
 
 // List indices by role.
@@ -45,10 +46,6 @@ enum Combo {
     NewScreen = 10,
 };
 
-// The two command buttons whose success changes what the link lists must show.
-constexpr int ChangeBaud = 3;
-constexpr int ChangeScreen = 9;
-
 // A first start has no remembered line speed; the lists then show the
 // controllers' factory speed instead of refusing the value 0.
 const QString FactoryBaud = QStringLiteral("9600");
@@ -64,28 +61,22 @@ KRN_Tools::KRN_Tools(WindowDeps deps, QWidget* parent)
 {
     if (!m_deps.now)
         m_deps.now = &QDateTime::currentDateTime;
-    if (!m_deps.deviceForPort)
-        m_deps.deviceForPort = [](qint32) { return QString(); };
+    if (!m_deps.pins) {
+        Settings& ini = m_deps.settings;
+        m_systemDevices = std::make_unique<SystemSerialDevices>();
+        m_ownPins = std::make_unique<PortPinning>(
+            *m_systemDevices, [&ini](qint32 n) { return ini.portMapping(n); },
+            [&ini](qint32 n, const QString& path) { return ini.setPortMapping(n, path); });
+        m_deps.pins = m_ownPins.get();
+    }
+    if (m_deps.trafficLog.isEmpty())
+        m_deps.trafficLog = OperatorAids::defaultTrafficLog();
 
     setWindowTitle(QStringLiteral("duzov V2.1 --- 15.通用显示屏"));
     setWindowIcon(icons::windowIcon());
     setFixedSize(627, 312);
 
-    if (!m_deps.pins) {
-        m_systemDevices = std::make_unique<SystemSerialDevices>();
-        ProfileFile& ini = m_deps.settings;
-        m_ownPins = std::make_unique<PortPinning>(
-            *m_systemDevices,
-            [&ini](qint32 n) { return ini.readText(u"Ports", QString::number(n), {}, 4096); },
-            [&ini](qint32 n, const QString& path) {
-                return ini.writeText(u"Ports", QString::number(n), path);
-            });
-        m_deps.pins = m_ownPins.get();
-    }
-    if (m_deps.trafficLog.isEmpty())
-        m_deps.trafficLog = OperatorAids::defaultTrafficLog();
     m_aids = new OperatorAids(*this, m_ui, m_deps.trafficLog, m_deps.pins);
-
     wireControls();
     // The clock runs from the moment the window exists, start-up included.
     m_timer1.setInterval(OneSecond);
@@ -144,22 +135,17 @@ void KRN_Tools::Form_Load()
                     {strings::load(strings::ChineseClock), strings::load(strings::EnglishClock)});
         appendItems(*ui.ComboNo[Scan], lists::scanModes());
 
-        v.SettingsPath = m_deps.settings.path();
-        v.ClockFontName = strings::load(strings::DefaultClockFont);
-
-        const ProfileFile& ini = m_deps.settings;
-        v.link.PortNumber = ini.readInt(Section, u"Send_Com", 0);
-        v.link.BaudRate = ini.readInt(Section, u"Send_Port", 0);
-        v.link.ScreenNumber = ini.readInt(Section, u"Send_Screen", 0);
-        const qint32 colour = ini.readInt(Section, u"Send_Color", 0);
-        const qint32 width = ini.readInt(Section, u"Send_Width", 128);
-        const qint32 height = ini.readInt(Section, u"Send_Height", 16);
-        const qint32 scan = ini.readInt(Section, u"Send_Scan", 0);
-        v.ClockLanguage = ini.readInt(Section, u"Send_Time", 0);
-        const QString face = ini.readText(Section, u"Send_TimeFont", v.ClockFontName, 60);
-        if (!face.isEmpty())
-            v.ClockFontName = face;
-        v.ClockFontSize = wholeToInt16(ini.readInt(Section, u"Send_TimeSize", 12));
+        const Settings& ini = m_deps.settings;
+        v.ClockFontName = ini.clockFontName(strings::load(strings::DefaultClockFont));
+        v.link.PortNumber = ini.portPosition();
+        v.link.BaudRate = ini.lineSpeed();
+        v.link.ScreenNumber = ini.screen();
+        const qint32 colour = ini.colourPosition();
+        const qint32 width = ini.width();
+        const qint32 height = ini.height();
+        const qint32 scan = ini.scanPosition();
+        v.ClockLanguage = ini.clockLanguage();
+        v.ClockFontSize = wholeToInt16(ini.clockFontSize());
 
         const QString baud = v.link.BaudRate == 0 ? FactoryBaud : QString::number(v.link.BaudRate);
         selectPosition(*ui.ComboNo[CommMode], 0, role(CommMode));
@@ -184,7 +170,6 @@ void KRN_Tools::Form_Load()
     // replaced by the default, so the glyphs are never drawn in some stray
     // font and the next download stores a usable size.
     m_chooserFont.setFamily(v.ClockFontName);
-    applyClockFace(m_chooserFont.family());
     double size = DefaultClockPoints;
     try {
         size = checkedClockSize(v.ClockFontSize);
@@ -193,11 +178,7 @@ void KRN_Tools::Form_Load()
         v.ClockFontSize = qint16(DefaultClockPoints);
     }
     m_chooserFont.setPointSizeF(size);
-    for (QWidget* display : {static_cast<QWidget*>(ui.LabTime), ui.PicFont}) {
-        QFont f = display->font();
-        f.setPointSizeF(size);
-        display->setFont(f);
-    }
+    setClockFont(m_chooserFont);
     v.UiReady = true;
 }
 
@@ -207,8 +188,7 @@ void KRN_Tools::FillHardwareOptionLists()
         for (int i = 0; i < int(m_ui.ComboNoNo.size()); ++i)
             appendItems(*m_ui.ComboNoNo[i], lists::hardwareOptions(i));
         for (int i = 0; i < int(m_ui.ComboNoNo.size()); ++i) {
-            const qint32 remembered =
-                m_deps.settings.readInt(Section, QStringLiteral("Set_No%1").arg(i), 0);
+            const qint32 remembered = m_deps.settings.hardwareOption(i);
             selectPosition(*m_ui.ComboNoNo[i], remembered, lists::hardwareRole(i));
         }
     } catch (const Failure& failure) {
@@ -221,8 +201,7 @@ void KRN_Tools::ComboNoNo_Click(int index)
     if (!m_deps.values.UiReady || index < 0 || index >= int(m_ui.ComboNoNo.size()))
         return;
     try {
-        writeSetting(QStringLiteral("Set_No%1").arg(index),
-                     QString::number(m_ui.ComboNoNo[index]->currentIndex()));
+        m_deps.settings.setHardwareOption(index, m_ui.ComboNoNo[index]->currentIndex());
     } catch (const Failure& failure) {
         report(failure);
     }
@@ -233,33 +212,35 @@ void KRN_Tools::ComboNo_Click(int index)
     if (!m_deps.values.UiReady || index < 0 || index >= int(m_ui.ComboNo.size()))
         return;
     try {
+        // A write that cannot be carried out is not the operator's concern
+        // here; the settings layer falls back to the per-user folder.
         const QComboBox& list = *m_ui.ComboNo[index];
-        const QString position = QString::number(list.currentIndex());
+        Settings& ini = m_deps.settings;
         switch (index) {
         case SerialPortList:
-            writeSetting(QStringLiteral("Send_Com"), position);
+            ini.setPortPosition(list.currentIndex());
             break;
         case Baud:
-            writeSetting(QStringLiteral("Send_Port"), list.currentText());
+            ini.setLineSpeed(list.currentText());
             break;
         case Screen:
-            writeSetting(QStringLiteral("Send_Screen"), list.currentText());
+            ini.setScreen(list.currentText());
             break;
         case Colour:
-            writeSetting(QStringLiteral("Send_Color"), position);
+            ini.setColourPosition(list.currentIndex());
             break;
         case Width:
-            writeSetting(QStringLiteral("Send_Width"), list.currentText());
+            ini.setWidth(list.currentText());
             break;
         case Height:
-            writeSetting(QStringLiteral("Send_Height"), list.currentText());
+            ini.setHeight(list.currentText());
             break;
         case ClockLang:
             // Remembered only by a successful clock download.
             m_deps.values.ClockLanguage = list.currentIndex();
             break;
         case Scan:
-            writeSetting(QStringLiteral("Send_Scan"), position);
+            ini.setScanPosition(list.currentIndex());
             break;
         default:
             break; // the new speed and new screen number are sent, not kept
@@ -302,8 +283,8 @@ void KRN_Tools::CmdOk_Click(int index)
             chooseClockFont();
             break;
         default:
-            if (Commander::isCommand(index))
-                runCommand(index);
+            if (const std::optional<Command> command = commandForButton(index))
+                runCommand(*command);
             break;
         }
     } catch (const Failure& failure) {
@@ -311,28 +292,42 @@ void KRN_Tools::CmdOk_Click(int index)
     }
 }
 
-void KRN_Tools::runCommand(int index)
+void KRN_Tools::runCommand(Command command)
 {
     if (!m_deps.commander)
         return;
+    const ProgramValues& v = m_deps.values;
     const FormSnapshot form = snapshot();
-    bool delivered = false;
+    const CommandRequest request = requestFrom(
+        command, form, ClockChoice{v.ClockLanguage, clockFont(), v.ClockFontName, v.ClockFontSize});
+    Outcome outcome;
+    bool frameSent = false;
     {
-        const BusyScope busy(m_aids);
-        delivered = m_deps.commander->Send_Function(index, form, clockFont());
+        // Buttons rest and the cursor is busy until the command is done.
+        const CommandWatch watch(*m_aids, m_deps.commander->link());
+        outcome = m_deps.commander->Send_Function(request);
+        frameSent = watch.frameSent();
     }
-    if (!delivered)
+    // A command went out on this port: keep its number naming the adapter.
+    if (frameSent)
+        m_aids->pinAfterUse(form.portListIndex + 1);
+    presentOutcome(m_deps.boxes, outcome);
+    if (!outcome.delivered())
         return;
-    // The adapter answered: keep the port number naming it.
-    m_aids->pinAfterUse(form.portListIndex + 1);
     // The screen now listens at the new speed or number; the link lists follow
     // it, and the pick is remembered as if the operator had made it.
-    if (index == ChangeBaud) {
+    switch (commandInfo(command).followUp) {
+    case FollowUp::SpeedFollows:
         m_ui.ComboNo[Baud]->setCurrentIndex(m_ui.ComboNo[NewBaud]->currentIndex());
         ComboNo_Click(Baud);
-    } else if (index == ChangeScreen) {
+        break;
+    case FollowUp::ScreenFollows:
         m_ui.ComboNo[Screen]->setCurrentIndex(m_ui.ComboNo[NewScreen]->currentIndex());
         ComboNo_Click(Screen);
+        break;
+    case FollowUp::None:
+    case FollowUp::ClockStored:
+        break;
     }
 }
 
@@ -358,33 +353,27 @@ void KRN_Tools::chooseClockFont()
         }
         m_chooserFont = *chosen;
         const QFont& font = *chosen;
-
-        auto apply = [this](const std::function<void(QFont&)>& change) {
-            for (QWidget* display : {static_cast<QWidget*>(m_ui.LabTime), m_ui.PicFont}) {
-                QFont f = display->font();
-                change(f);
-                display->setFont(f);
-            }
-        };
-        applyClockFace(font.family());
+        // The face goes first and stays even when the size is refused.
+        QFont face = clockFont();
+        face.setFamily(font.family());
+        setClockFont(face);
         const double size = checkedClockSize(font.pointSizeF());
-        apply([size](QFont& f) { f.setPointSizeF(size); });
-        apply([&font](QFont& f) { f.setBold(font.bold()); });
-        apply([&font](QFont& f) { f.setItalic(font.italic()); });
-        apply([&font](QFont& f) { f.setUnderline(font.underline()); });
-
+        setClockFont(font);
         v.ClockFontName = font.family();
         v.ClockFontSize = toInt16(size);
     } catch (const Failure&) {
     }
 }
 
-void KRN_Tools::applyClockFace(const QString& face)
+void KRN_Tools::setClockFont(const QFont& font)
 {
-    const QString family = clockFamilyFor(face);
     for (QWidget* display : {static_cast<QWidget*>(m_ui.LabTime), m_ui.PicFont}) {
         QFont f = display->font();
-        f.setFamily(family);
+        f.setFamily(clockFamilyFor(font.family()));
+        f.setPointSizeF(font.pointSizeF());
+        f.setBold(font.bold());
+        f.setItalic(font.italic());
+        f.setUnderline(font.underline());
         display->setFont(f);
     }
 }
@@ -414,17 +403,9 @@ FormSnapshot KRN_Tools::snapshot() const
     return s;
 }
 
-void KRN_Tools::writeSetting(const QString& key, const QString& value)
-{
-    // A write that cannot be carried out is not the operator's concern here;
-    // the settings layer falls back to the per-user folder where it can.
-    m_deps.settings.writeText(Section, key, value);
-}
-
 void KRN_Tools::report(const Failure& failure)
 {
-    m_deps.boxes.show(failure.description(), strings::load(strings::ErrorTitle),
-                      MessageIcon::Exclamation);
+    presentFailure(m_deps.boxes, failure.message());
 }
 
 } // namespace krn

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "accessgate.h"
-#include "commands/formsnapshot.h"
 #include "controltable.h"
+#include "formrequest.h"
 
 #include <QDateTime>
 #include <QFont>
@@ -19,7 +19,7 @@ class FontChooser;
 class MessageSink;
 class OperatorAids;
 class PortPinning;
-class ProfileFile;
+class Settings;
 class SystemSerialDevices;
 struct ProgramValues;
 
@@ -27,14 +27,13 @@ struct ProgramValues;
 // offers its lists, clock and panels, and the command buttons do nothing).
 struct WindowDeps {
     ProgramValues& values;
-    ProfileFile& settings;
+    Settings& settings;
     MessageSink& boxes;
     FontChooser& fontChooser;
     Commander* commander = nullptr;
-    std::function<QDateTime()> now;               // the clock preview's time
-    std::function<QString(qint32)> deviceForPort; // serial port number -> device, "" for none
-    // Pins serial port numbers to their adapters; by default the system's
-    // devices and the [Ports] section of `settings`.
+    std::function<QDateTime()> now; // the clock preview's time
+    // Names the device behind each serial port number and pins the number to
+    // it once used; by default the system's devices and [Ports] of `settings`.
     PortPinning* pins = nullptr;
     QString trafficLog{}; // followed by the log viewer; by default the per-user one
 };
@@ -63,9 +62,8 @@ public:
     // The font the clock glyphs are drawn with: the glyph canvas's face, size,
     // bold, italic and underline.
     QFont clockFont() const;
-    // The font the font chooser opens with (the last one given to it).
-    const QFont& chooserFont() const { return m_chooserFont; }
     qint16 AdvancedPanelShown() const { return m_gate.AdvancedPanelShown(); }
+    // Tooltips, the log viewer, the busy state and the port pinning.
     OperatorAids& aids() const { return *m_aids; }
     const QTimer& timer() const { return m_timer1; }
 
@@ -73,10 +71,10 @@ private:
     void wireControls();
     void Form_Load();
     void FillHardwareOptionLists();
-    void applyClockFace(const QString& face);
+    // The one place the clock displays (preview and glyph canvas) get their font.
+    void setClockFont(const QFont& font);
     void chooseClockFont();
-    void runCommand(int index);
-    void writeSetting(const QString& key, const QString& value);
+    void runCommand(Command command);
     void report(const Failure& failure);
 
     WindowDeps m_deps;
@@ -86,7 +84,7 @@ private:
     QFont m_chooserFont; // kept between openings of the font chooser
     std::unique_ptr<SystemSerialDevices> m_systemDevices;
     std::unique_ptr<PortPinning> m_ownPins;
-    OperatorAids* m_aids = nullptr; // owned as a child
+    OperatorAids* m_aids = nullptr; // a child of the window
 };
 
 } // namespace krn

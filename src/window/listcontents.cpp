@@ -1,6 +1,7 @@
 #include "listcontents.h"
 
-#include <QCoreApplication>
+#include "core/textids.h"
+
 #include <array>
 
 namespace krn::lists {
@@ -13,11 +14,6 @@ QStringList numbers(int first, int last, int step)
     for (int n = first; n <= last; n += step)
         items << QString::number(n);
     return items;
-}
-
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("krn", text);
 }
 
 } // namespace
@@ -86,23 +82,14 @@ QStringList hardwareOptions(int list)
     }
 }
 
-QString comboRole(int index)
+quint16 comboRole(int index)
 {
-    static constexpr std::array roles{
-        "communication mode", "serial port", "line speed",        "screen number",
-        "colour mode",        "panel width", "panel height",      "new line speed",
-        "clock language",     "scan mode",   "new screen number",
-    };
-    return index >= 0 && std::size_t(index) < roles.size() ? tr(roles[std::size_t(index)])
-                                                           : QString();
+    return quint16(strings::CommModeField + index);
 }
 
-QString hardwareRole(int index)
+quint16 hardwareRole(int index)
 {
-    static constexpr std::array roles{"OE polarity", "byte order", "byte inversion", "wiring count",
-                                      "wiring mode"};
-    return index >= 0 && std::size_t(index) < roles.size() ? tr(roles[std::size_t(index)])
-                                                           : QString();
+    return quint16(strings::OePolarityField + index);
 }
 
 } // namespace krn::lists

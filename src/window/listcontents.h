@@ -17,8 +17,8 @@ QStringList panelHeights();            // ComboNo(6)
 QStringList scanModes();               // ComboNo(9)
 QStringList hardwareOptions(int list); // ComboNoNo(0..4)
 
-// What a list is for, in words for error descriptions.
-QString comboRole(int index);
-QString hardwareRole(int index);
+// What a list is for: the text id of its name, for messages.
+quint16 comboRole(int index);
+quint16 hardwareRole(int index);
 
 } // namespace krn::lists

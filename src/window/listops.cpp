@@ -2,19 +2,12 @@
 
 #include "core/failure.h"
 #include "core/numtext.h"
+#include "core/textids.h"
 
 #include <QComboBox>
-#include <QCoreApplication>
 #include <QSignalBlocker>
 
 namespace krn {
-
-namespace {
-QString tr(const char* text)
-{
-    return QCoreApplication::translate("krn", text);
-}
-} // namespace
 
 void appendItems(QComboBox& list, const QStringList& items)
 {
@@ -28,18 +21,17 @@ void appendItems(QComboBox& list, const QStringList& items)
         list.setEditText(text);
 }
 
-void selectPosition(QComboBox& list, qint64 position, const QString& role)
+void selectPosition(QComboBox& list, qint64 position, quint16 role)
 {
     const qint16 narrow = wholeToInt16(position);
     if (narrow < -1 || narrow >= list.count())
-        throw Failure(tr("The remembered %1 choice %2 is not valid: the list has items 0 to %3.")
-                          .arg(role)
-                          .arg(narrow)
-                          .arg(list.count() - 1));
+        throw Failure(
+            Message{strings::RememberedChoiceInvalid,
+                    {TextRef{role}, QString::number(narrow), QString::number(list.count() - 1)}});
     list.setCurrentIndex(narrow);
 }
 
-void setListText(QComboBox& list, const QString& text, const QString& role)
+void setListText(QComboBox& list, const QString& text, quint16 role)
 {
     if (list.isEditable()) {
         list.setEditText(text);
@@ -47,8 +39,7 @@ void setListText(QComboBox& list, const QString& text, const QString& role)
     }
     const int position = list.findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
     if (position < 0)
-        throw Failure(
-            tr("The remembered %1 \"%2\" is not one of the items of its list.").arg(role, text));
+        throw Failure(Message{strings::RememberedTextInvalid, {TextRef{role}, text}});
     list.setCurrentIndex(position);
 }
 

@@ -18,10 +18,10 @@ namespace krn {
 void appendItems(QComboBox& list, const QStringList& items);
 
 // Selects `position` after narrowing it to 16 bits.
-void selectPosition(QComboBox& list, qint64 position, const QString& role);
+void selectPosition(QComboBox& list, qint64 position, quint16 role);
 
 // Editable box: replaces its text. Selection-only list: selects the item whose
 // text is exactly `text`.
-void setListText(QComboBox& list, const QString& text, const QString& role);
+void setListText(QComboBox& list, const QString& text, quint16 role);
 
 } // namespace krn

@@ -65,24 +65,4 @@ private:
     std::array<bool, 10> m_wasEnabled{}; // CmdOk before the command
 };
 
-// Marks a command as running for as long as it lives.
-class BusyScope {
-public:
-    explicit BusyScope(OperatorAids* aids) : m_aids(aids)
-    {
-        if (m_aids)
-            m_aids->commandStarted();
-    }
-    ~BusyScope()
-    {
-        if (m_aids)
-            m_aids->commandEnded();
-    }
-    BusyScope(const BusyScope&) = delete;
-    BusyScope& operator=(const BusyScope&) = delete;
-
-private:
-    OperatorAids* m_aids;
-};
-
 } // namespace krn

@@ -1,11 +1,16 @@
 #pragma once
 
 // The command layer wired to the virtual screen over a pseudo-terminal: the
-// real serial backend, port 1 mapped to the screen's device, boxes recorded.
+// real serial backend, port 1 mapped to the screen's device, and the window's
+// edge and presenter around it, boxes recorded.
 
 #include "commands/commander.h"
+#include "core/failure.h"
 #include "support/linkrig.h"
+#include "support/recordingboxes.h"
 #include "support/vscreenprocess.h"
+#include "window/formrequest.h"
+#include "window/outcomebox.h"
 
 #include <QFile>
 #include <QTest>
@@ -31,9 +36,20 @@ inline krn::FormSnapshot typicalForm()
     return {0, "9600", "1", 0, "300.5", "32", 2, 1, 3, "254.5", {1, 0, 1, 0, 2}, "6"};
 }
 
+// The engine's events as a front end would receive them.
+struct RecordedEvents : krn::EngineEvents {
+    void traffic(const krn::TrafficRecord& record) override { records.append(record); }
+    void progress(int done, int total) override { steps.append({done, total}); }
+    QList<krn::TrafficRecord> records;
+    QList<QPair<int, int>> steps;
+};
+
 struct Rig : LinkRig {
+    Rig() { link.setEvents(&events); }
     VScreenProcess screen;
-    krn::Commander commander{values, link, settings, boxes, pump};
+    RecordingBoxes boxes;
+    RecordedEvents events;
+    krn::Commander commander{link, settings, pump};
 
     bool start(const QStringList& screenArguments = {})
     {
@@ -41,10 +57,24 @@ struct Rig : LinkRig {
             qWarning("%s", qPrintable(screen.errorText()));
             return false;
         }
-        values.ClockLanguage = 1;
-        values.ClockFontName = QStringLiteral("Unifont");
-        values.ClockFontSize = 12;
         return mapPort1(screen.device());
+    }
+
+    // What a command button does: the lists read at the edge, the command
+    // run, its outcome shown.
+    krn::Outcome run(int button, const krn::FormSnapshot& form, const QFont& font)
+    {
+        const krn::ClockChoice clock{1, font, QStringLiteral("Unifont"), 12};
+        try {
+            const krn::CommandRequest request =
+                krn::requestFrom(*krn::commandForButton(button), form, clock);
+            const krn::Outcome outcome = commander.Send_Function(request);
+            krn::presentOutcome(boxes, outcome);
+            return outcome;
+        } catch (const krn::Failure& f) {
+            krn::presentFailure(boxes, f.message());
+            return krn::Outcome::failure(krn::OutcomeKind::InvalidValue, f.message());
+        }
     }
 
     // The frames the screen logged as hex "5A A5 ...", after waiting for

@@ -3,7 +3,10 @@
 
 #include "commandrig.h"
 
+#include "commands/trafficlog.h"
+
 #include <QLocale>
+#include <QRegularExpression>
 
 using namespace krn::test;
 using krn::FormSnapshot;
@@ -19,7 +22,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<int>("index");
         QTest::addColumn<Edit>("edit");
-        QTest::addColumn<int>("code"); // 0: nothing leaves, an error box names `data`
+        QTest::addColumn<int>("code"); // 0: nothing leaves, an error box starts with `data`
         QTest::addColumn<B>("data");
 
         const Edit none = [](FormSnapshot&) {};
@@ -30,17 +33,26 @@ private Q_SLOTS:
         QTest::newRow("find") << 1 << none << 23 << B("000000000000");
         QTest::newRow("speed: its position") << 3 << none << 13 << B("02");
         QTest::newRow("screen 254.5") << 9 << none << 22 << B("fe");
-        QTest::newRow("screen 255.5") << 9 << SET(newScreenText, "255.5") << 0 << B("256");
+        QTest::newRow("screen 255.5") << 9 << SET(newScreenText, "255.5") << 0
+                                      << B("The new screen number 255.5 is outside 0 to 255.");
         QTest::newRow("hw") << 5 << SET(hardwarePositions[3], -1) << 19 << B("0100010602000000");
-        QTest::newRow("hw, none selected") << 5 << SET(hardwarePositions[4], -1) << 0 << B("-1");
+        QTest::newRow("hw, none selected")
+            << 5 << SET(hardwarePositions[4], -1) << 0 << B("The value -1 is outside 0 to 255.");
+        QTest::newRow("wiring count 256") << 5 << SET(wiringCountText, "256") << 0
+                                          << B("The wiring count 256 is outside 0 to 255.");
         QTest::newRow("width 300.5, colour 0") << 7 << none << 11 << panel("012c", "01");
         QTest::newRow("colour 1") << 7 << SET(colourPosition, 1) << 11 << panel("012c", "00");
         QTest::newRow("width 301.5") << 7 << SET(widthText, "301.5") << 11 << panel("012e", "01");
         QTest::newRow("width 65535") << 7 << SET(widthText, "65535") << 11 << panel("ffff", "01");
         QTest::newRow("no number") << 7 << SET(widthText, "abc") << 11 << panel("0000", "01");
-        QTest::newRow("width 65536") << 7 << SET(widthText, "65536") << 0 << B("256");
-        QTest::newRow("width -1") << 7 << SET(widthText, "-1") << 0 << B("-1");
-        QTest::newRow("height 3e9") << 7 << SET(heightText, "3e9") << 0 << B("3000000000");
+        QTest::newRow("width 65536") << 7 << SET(widthText, "65536") << 0
+                                     << B("The panel width 65536 is outside 0 to 65535.");
+        QTest::newRow("width -1") << 7 << SET(widthText, " -1") << 0
+                                  << B("The panel width -1 is outside 0 to 65535.");
+        QTest::newRow("height 3e9")
+            << 7 << SET(heightText, "3e9") << 0 << B("The panel height 3e9 is outside 0 to 65535.");
+        QTest::newRow("a bad width does not stop a reset")
+            << 8 << SET(widthText, "99999") << 10 << B("00");
         QTest::newRow("clock, undrawable") << 4 << none << 0 << B("The clock glyphs cannot");
     }
     void payloads()
@@ -53,15 +65,14 @@ private Q_SLOTS:
         QVERIFY(rig.start());
         FormSnapshot form = typicalForm();
         edit(form);
-        QCOMPARE(rig.commander.Send_Function(index, form, unifont()), code != 0);
+        QCOMPARE(rig.run(index, form, unifont()).delivered(), code != 0);
         const QStringList sent = rig.frames(code ? 1 : 0);
         // A failed command closes its port, so the next one opens what the window shows.
         QVERIFY(!rig.link.isOpen() && !rig.commander.running());
         if (!code) {
             QCOMPARE(sent, QStringList());
             // The download fails in drawing, the others name the value that does not fit.
-            const B text = index == 4 ? data : "Overflow: the value " + data + ' ';
-            QVERIFY2(rig.box().startsWith("(!) Error prompt: " + text), qPrintable(rig.box()));
+            QVERIFY2(rig.box().startsWith("(!) Error prompt: " + data), qPrintable(rig.box()));
             QVERIFY(!rig.settingsText().contains("Send_Time"));
             return;
         }
@@ -93,13 +104,61 @@ private Q_SLOTS:
         QVERIFY(rig.start({"--mode", mode}));
         FormSnapshot form = typicalForm();
         form.screenText = screen;
-        QCOMPARE(rig.commander.Send_Function(8, form, unifont()), delivered);
+        QCOMPARE(rig.run(8, form, unifont()).delivered(), delivered);
         const QStringList sent = rig.frames(1);
         QCOMPARE(sent.size(), 1);
         QCOMPARE(sent[0].mid(9, 2).toInt(nullptr, 16), screen.toInt());
         const char* box = delivered ? "(i) Prompt Window: " : "(!) error--sending byte...: ";
         QVERIFY2(rig.box().startsWith(box), qPrintable(rig.box()));
         QVERIFY(!rig.link.isOpen());
+    }
+
+    // A field engineer reads afterwards what went over the line.
+    void trafficLogOfOneReset()
+    {
+        Rig rig;
+        QVERIFY(rig.start());
+        krn::TrafficLogFile log(rig.dir.filePath(QStringLiteral("logs/traffic.log")));
+        krn::EventFanout events;
+        events.add(&log);
+        events.add(&rig.events);
+        rig.link.setEvents(&events);
+        QVERIFY(rig.run(8, typicalForm(), unifont()).delivered());
+
+        QFile file(log.path());
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QString text = QString::fromUtf8(file.readAll());
+        text.remove(
+            QRegularExpression(QStringLiteral("^\\S+ \\S+ "), QRegularExpression::MultilineOption));
+        text.remove(QRegularExpression(QStringLiteral(" after \\d+ ms")));
+        const QString device = rig.screen.device();
+        QCOMPARE(text, QStringLiteral("open    %1 (9600 8O1)\n"
+                                      "send    5A A5 07 01 00 0A 00 F3  screen 1, seq 0: reset\n"
+                                      "reply   06\n"
+                                      "outcome acknowledged\n"
+                                      "close   %1\n")
+                           .arg(device));
+    }
+
+    // The log keeps one older file and stays under its limit.
+    void trafficLogRotates()
+    {
+        QTemporaryDir dir;
+        krn::TrafficLogFile log(dir.filePath(QStringLiteral("traffic.log")), 200);
+        krn::TrafficRecord r;
+        r.kind = krn::TrafficRecord::Kind::Closed;
+        r.time = QDateTime(QDate(2026, 1, 2), QTime(3, 4, 5));
+        for (int i = 0; i < 10; ++i) {
+            r.address = QStringLiteral("/dev/ttyUSB%1").arg(i);
+            log.traffic(r);
+        }
+        QVERIFY(QFileInfo(log.path()).size() <= 200);
+        QVERIFY(QFileInfo(log.path() + QStringLiteral(".1")).size() <= 200);
+        QFile newest(log.path());
+        QVERIFY(newest.open(QIODevice::ReadOnly));
+        QVERIFY(newest.readAll().endsWith("close   /dev/ttyUSB9\n"));
+        // Nothing else was left in the folder.
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
     }
 };
 

@@ -36,7 +36,9 @@ private Q_SLOTS:
             try {
                 return QString::number(convert(argument));
             } catch (const krn::Failure& failure) {
-                return failure.description().contains(shown) ? QString("-") : failure.description();
+                // An overflow names the value as it was given.
+                const krn::Message& m = failure.message();
+                return m.args.value(0).literal == shown ? QString("-") : QString::number(m.id);
             }
         };
         QStringList got{shown, run(krn::toInt32, value), run(krn::toInt16, value),

@@ -5,7 +5,8 @@
 
 #include "core/eventpump.h"
 #include "core/failure.h"
-#include "link/serialport.h"
+#include "core/textids.h"
+#include "link/line.h"
 #include "support/recordingboxes.h"
 
 #include <QList>
@@ -20,20 +21,27 @@ public:
     quint32 now = 1000;
 };
 
-class FakePort : public krn::SerialPort {
+class FakePort : public krn::Line {
 public:
     bool isOpen() const override { return open_; }
-    void configure(const QString& device, const krn::LineSettings& s) override
+    void open(const QString& address, const krn::LineSettings& s) override
     {
-        configured.append(device + u'@' + s.text());
+        configured.append(address + u'@' + QString::number(s.baudRate));
+        open_ = true;
     }
-    void open() override { open_ = true; }
     void close() override { open_ = false; }
     qint64 bytesWaiting() override { return need(), input.size(); }
     void discardInput() override { need(), input.clear(); }
     QByteArray readAll() override { return need(), std::exchange(input, {}); }
     void write(const QByteArray& bytes) override { need(), writes.append(bytes); }
-    QString takeFault() override { return std::exchange(fault, {}); }
+    std::optional<krn::Message> takeFault() override
+    {
+        if (fault.isEmpty())
+            return std::nullopt;
+        return krn::Message{krn::strings::LineFault,
+                            {QStringLiteral("/dev/fake"), std::exchange(fault, {})}};
+    }
+    QString settingsNote(const krn::LineSettings&) const override { return QStringLiteral("fake"); }
 
     bool open_ = true;
     QStringList configured;
@@ -45,7 +53,8 @@ private:
     void need() const
     {
         if (!open_)
-            throw krn::Failure(QStringLiteral("port closed"));
+            throw krn::Failure(
+                krn::Message{krn::strings::PortNotOpen, {QStringLiteral("/dev/fake")}});
     }
 };
 

@@ -3,10 +3,17 @@
 // languages, the log viewer's shortcut, the serial-port list's tooltip.
 
 #include "commands/commander.h"
+#include "core/programvalues.h"
+#include "core/qteventpump.h"
+#include "link/link.h"
+#include "link/portmap.h"
 #include "link/portpinning.h"
+#include "link/qtserialport.h"
+#include "settings/profilefile.h"
+#include "settings/settings.h"
 #include "strings/stringtable.h"
 #include "strings/viewids.h"
-#include "support/linkrig.h"
+#include "support/recordingboxes.h"
 #include "support/vscreenprocess.h"
 #include "window/fontchooser.h"
 #include "window/krn_tools.h"
@@ -31,15 +38,16 @@ struct FakeDevices : krn::SerialDevices {
     QList<krn::SerialDevice> devices;
 };
 
-// Also the font chooser: it records what it is offered and answers with that
-// font at `size` points (0: as offered).
-struct Harness : krn::test::LinkRig, krn::FontChooser {
+// The program's parts as main() wires them, with the system's serial devices
+// and the traffic as a test sets them. Also the font chooser: it records what
+// it is offered and answers with that font at `size` points (0: as offered).
+struct Harness : krn::FontChooser, krn::EngineEvents {
     bool start(const QByteArray& ini, bool withCommander = false)
     {
-        if (QFile file(settings.path()); file.open(QIODevice::WriteOnly))
-            file.write(ini);
+        if (QFile f(file.path()); f.open(QIODevice::WriteOnly))
+            f.write(ini);
         krn::WindowDeps deps{values, settings, boxes, *this, withCommander ? &commander : nullptr,
-                             {},     {}};
+                             {}};
         deps.pins = &pins;
         deps.trafficLog = dir.filePath(u"traffic.log"_s);
         window = std::make_unique<krn::KRN_Tools>(deps);
@@ -50,7 +58,7 @@ struct Harness : krn::test::LinkRig, krn::FontChooser {
     void click(int button) { QTest::mouseClick(ui().CmdOk[button], Qt::LeftButton); }
     QString fileText() const
     {
-        QFile f(settings.path());
+        QFile f(file.path());
         return f.open(QFile::ReadOnly) ? QString::fromUtf8(f.readAll()) : QString();
     }
 
@@ -62,16 +70,31 @@ struct Harness : krn::test::LinkRig, krn::FontChooser {
             answer.setPointSizeF(size);
         return answer;
     }
+    // What the window shows while each frame of a download is acknowledged.
+    void progress(int done, int total) override
+    {
+        titles << u"%1/%2 %3"_s.arg(done).arg(total).arg(window->windowTitle());
+    }
 
     double size = 0;
     QList<QFont> offered;
+    QStringList titles;
+
+    QTemporaryDir dir;
+    krn::ProgramValues values;
+    krn::ProfileFile file{dir.filePath(u"krntools.ini"_s)};
+    krn::Settings settings{file};
     FakeDevices devices;
+    krn::PortMap ports{&settings, &devices};
+    krn::QtSerialPort port;
+    krn::SteadyClock clock;
+    krn::QtEventPump pump;
+    krn::Link link{values.link, port, ports, clock, pump, this};
+    krn::test::RecordingBoxes boxes;
+    krn::Commander commander{link, settings, pump};
     krn::PortPinning pins{
-        devices, [this](qint32 n) { return settings.readText(u"Ports", QString::number(n), {}); },
-        [this](qint32 n, const QString& p) {
-            return settings.writeText(u"Ports", QString::number(n), p);
-        }};
-    krn::Commander commander{values, link, settings, boxes, pump};
+        devices, [this](qint32 n) { return settings.portMapping(n); },
+        [this](qint32 n, const QString& p) { return settings.setPortMapping(n, p); }};
     std::unique_ptr<krn::KRN_Tools> window;
 };
 

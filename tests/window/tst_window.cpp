@@ -2,6 +2,7 @@
 
 #include "commands/commander.h"
 #include "support/linkrig.h"
+#include "support/recordingboxes.h"
 #include "support/vscreenprocess.h"
 #include "window/fontchooser.h"
 #include "window/krn_tools.h"
@@ -36,9 +37,9 @@ struct Harness : krn::test::LinkRig, krn::FontChooser {
     {
         if (QFile file(settings.path()); !ini.isNull() && file.open(QIODevice::WriteOnly))
             file.write(ini);
-        window = std::make_unique<krn::KRN_Tools>(krn::WindowDeps{
-            values, settings, boxes, *this, withCommander ? &commander : nullptr,
-            [this] { return now; }, [](qint32 n) { return u"/dev/ttyFAKE%1"_s.arg(n); }});
+        window = std::make_unique<krn::KRN_Tools>(
+            krn::WindowDeps{values, settings, boxes, *this, withCommander ? &commander : nullptr,
+                            [this] { return now; }});
         window->show();
         return QTest::qWaitForWindowActive(window.get());
     }
@@ -55,7 +56,8 @@ struct Harness : krn::test::LinkRig, krn::FontChooser {
     QDateTime now{QDate(2008, 1, 1), QTime(1, 2, 3)};
     std::optional<QFont> answer;
     QList<QFont> offered;
-    krn::Commander commander{values, link, settings, boxes, pump};
+    krn::test::RecordingBoxes boxes;
+    krn::Commander commander{link, settings, pump};
     std::unique_ptr<krn::KRN_Tools> window;
 };
 
@@ -81,6 +83,8 @@ private Q_SLOTS:
     void clicksWaitForRunningCommand();
     void linkListsFollowAChange_data();
     void linkListsFollowAChange();
+    void boxesSpeakTheDesktopsLanguage_data();
+    void boxesSpeakTheDesktopsLanguage();
 
 private:
     std::unique_ptr<Harness> h; // a fresh one for every test and row
@@ -393,3 +397,36 @@ void TestWindow::linkListsFollowAChange()
 
 QTEST_MAIN(TestWindow)
 #include "tst_window.moc"
+
+// The program's own messages follow the desktop's language like the written
+// ones: a Chinese operator never reads an English sentence under a Chinese title.
+void TestWindow::boxesSpeakTheDesktopsLanguage_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("body");
+    const QString device = u"/dev/krntools-missing"_s;
+    QTest::newRow("zh_CN") << u"zh_CN"_s << u"出错提示"_s
+                           << u"串口 %1 不存在。请检查转换器是否插好，以及是否选对了串口。"_s.arg(
+                                  device);
+    QTest::newRow("zh_TW") << u"zh_TW"_s << u"出錯提示"_s
+                           << u"串口 %1 不存在。請檢查轉換器是否插好，以及是否選對了串口。"_s.arg(
+                                  device);
+    QTest::newRow("en_US") << u"en_US"_s << u"Error prompt"_s
+                           << u"The serial port %1 does not exist. Check that the adapter is "
+                              "plugged in and that the right port is chosen."_s.arg(device);
+}
+
+void TestWindow::boxesSpeakTheDesktopsLanguage()
+{
+    QFETCH(QString, locale);
+    QFETCH(QString, title);
+    QFETCH(QString, body);
+    QLocale::setDefault(QLocale(locale));
+    QVERIFY(h->start("[Ports]\n1=/dev/krntools-missing\n[About]\nSend_Screen=1\n", true));
+    h->click(8);
+    QCOMPARE(h->boxes.boxes.size(), 1);
+    QCOMPARE(h->boxes.boxes[0].title, title);
+    QCOMPARE(h->boxes.boxes[0].body, body);
+    QCOMPARE(h->boxes.boxes[0].icon, krn::MessageIcon::Exclamation);
+}

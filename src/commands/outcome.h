@@ -1,0 +1,41 @@
+#pragma once
+
+#include "core/message.h"
+#include "link/delivery.h"
+
+#include <QByteArray>
+#include <QtGlobal>
+
+namespace krn {
+
+// How one command fared, for the front end to present.
+enum class OutcomeKind {
+    Delivered,    // every frame acknowledged (or broadcast)
+    NoAnswer,     // a frame was not answered in time
+    Refused,      // a frame was answered, never with an acknowledgement
+    LineFault,    // the line failed while sending, or a frame could not be built
+    OpenFailed,   // the line could not be opened
+    InvalidValue, // a value does not fit, or the clock glyphs could not be drawn
+    Busy,         // another command is on the line; nothing was done
+};
+
+struct Outcome {
+    OutcomeKind kind = OutcomeKind::Busy;
+    Message message;  // what to tell the operator (the success text when delivered)
+    QByteArray reply; // the bytes that came back for the last frame
+    quint32 ms = 0;   // the last frame's time from write to outcome
+    int frames = 0;   // frames delivered
+
+    bool delivered() const { return kind == OutcomeKind::Delivered; }
+    static Outcome from(const Delivery& d, int frames);
+    static Outcome failure(OutcomeKind kind, Message message, int frames = 0)
+    {
+        Outcome o;
+        o.kind = kind;
+        o.message = std::move(message);
+        o.frames = frames;
+        return o;
+    }
+};
+
+} // namespace krn
