@@ -3,6 +3,7 @@
 // languages, the log viewer's shortcut, the serial-port list's tooltip.
 
 #include "commands/commander.h"
+#include "commands/glyphs.h"
 #include "core/programvalues.h"
 #include "core/qteventpump.h"
 #include "link/link.h"
@@ -23,6 +24,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDir>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QPushButton>
@@ -108,6 +110,10 @@ private Q_SLOTS:
     void clockFont_data();
     void clockFont();
     void busyDuringWait();
+    void downloadProgress_data();
+    void downloadProgress();
+    void pinning_data();
+    void pinning();
     void tips_data();
     void tips();
     void logShortcut();
@@ -171,12 +177,13 @@ void TestViewWindow::clockFont()
 
 // A reset against a screen that never answers: for the 3 s of the wait the
 // command buttons rest and the cursor is busy; then everything is as before.
+// The frame went out on the system's first device: port 1 is pinned to it.
 void TestViewWindow::busyDuringWait()
 {
     krn::test::VScreenProcess screen;
     QVERIFY2(screen.start({u"--mode"_s, u"silent"_s}), qPrintable(screen.errorText()));
-    QVERIFY(
-        h->start("[Ports]\n1=" + screen.device().toUtf8() + "\n[About]\nSend_Screen=1\n", true));
+    h->devices.devices = {{screen.device(), {}, {}, {}, {}}};
+    QVERIFY(h->start("[About]\nSend_Screen=1\n", true));
     const QString title = h->window->windowTitle();
     QList<bool> before, during, after;
     for (QPushButton* b : h->ui().CmdOk)
@@ -203,6 +210,82 @@ void TestViewWindow::busyDuringWait()
     QCOMPARE(h->window->windowTitle(), title);
     QCOMPARE(h->window->AdvancedPanelShown(), 0);
     QCOMPARE(h->boxes.boxes.size(), 1); // the written no-answer box
+    QCOMPARE(h->settings.portMapping(1), screen.device());
+}
+
+void TestViewWindow::downloadProgress_data()
+{
+    QTest::addColumn<int>("language");
+    QTest::newRow("Chinese clock") << 0;
+    QTest::newRow("English clock") << 1;
+}
+
+// Every acknowledged frame of a clock download shows as "frame k of n" in the
+// title bar, and the title is the window's own again afterwards.
+void TestViewWindow::downloadProgress()
+{
+    QFETCH(int, language);
+    krn::test::VScreenProcess screen;
+    QVERIFY2(screen.start(), qPrintable(screen.errorText()));
+    QVERIFY(
+        h->start("[Ports]\n1=" + screen.device().toUtf8() + "\n[About]\nSend_Screen=1\n", true));
+    const QString title = h->window->windowTitle();
+    h->ui().ComboNo[8]->setCurrentIndex(language);
+    h->window->ComboNo_Click(8);
+    h->click(4);
+    QCOMPARE(h->boxes.boxes.value(0).body, u"Set parameter ok!"_s);
+
+    qsizetype bytes = 0;
+    for (const QChar c : krn::glyphs::glyphText(language))
+        bytes += krn::glyphs::isWide(c) ? krn::glyphs::WideBytes : krn::glyphs::NarrowBytes;
+    const int n = int((bytes + 31) / 32);
+    QStringList expected;
+    for (int k = 1; k <= n; ++k)
+        expected << u"%1/%2 %3 - Downloading the clock: frame %1 of %2"_s.arg(k).arg(n).arg(title);
+    QCOMPARE(h->titles, expected);
+    QCOMPARE(h->window->windowTitle(), title);
+}
+
+void TestViewWindow::pinning_data()
+{
+    QTest::addColumn<bool>("plugged");   // the screen's adapter is in the system's list
+    QTest::addColumn<QString>("pinned"); // [Ports] 1= after the first reset ("" none)
+    QTest::addColumn<QString>("second"); // the second reset's box
+
+    QTest::newRow("used, then another adapter sorts first")
+        << true << u"by-id/usb-vscreen-if00"_s << u"Set parameter ok!"_s;
+    QTest::newRow("nothing went out: nothing pinned") << false << QString() << QString();
+}
+
+// Two starts: the first reset goes out on the system's first device; before
+// the second, an adapter that sorts first is plugged in. The pinned number
+// still reaches the screen.
+void TestViewWindow::pinning()
+{
+    QFETCH(bool, plugged);
+    QFETCH(QString, pinned);
+    QFETCH(QString, second);
+    krn::test::VScreenProcess screen;
+    QVERIFY2(screen.start(), qPrintable(screen.errorText()));
+    const QString byId = h->dir.filePath(u"by-id/usb-vscreen-if00"_s);
+    QVERIFY(QDir().mkpath(h->dir.filePath(u"by-id"_s)) && QFile::link(screen.device(), byId));
+    const krn::SerialDevice adapter{screen.device(), u"vscreen"_s, {}, {}, byId};
+    const krn::SerialDevice other{h->dir.filePath(u"ttyACM0"_s), u"other"_s, {}, {}, {}};
+    if (plugged)
+        h->devices.devices = {adapter};
+    QVERIFY(h->start("[About]\nSend_Screen=1\n", true));
+    h->click(8);
+    QCOMPARE(h->settings.portMapping(1), pinned.isEmpty() ? QString() : h->dir.filePath(pinned));
+
+    h->window.reset();
+    h->boxes.boxes.clear();
+    h->devices.devices = {other, adapter};
+    QVERIFY(h->start(h->fileText().toUtf8(), true));
+    if (second.isEmpty())
+        return;
+    h->click(8);
+    QCOMPARE(h->boxes.boxes.value(0).body, second);
+    QVERIFY(screen.waitForLines(2)); // both resets reached the one screen
 }
 
 void TestViewWindow::tips_data()
