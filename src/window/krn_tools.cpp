@@ -4,6 +4,7 @@
 #include "clockfontdialog.h"
 #include "clockpreview.h"
 #include "commands/commander.h"
+#include "commands/trafficlog.h"
 #include "commandwatch.h"
 #include "core/failure.h"
 #include "core/messages.h"
@@ -70,7 +71,7 @@ KRN_Tools::KRN_Tools(WindowDeps deps, QWidget* parent)
         m_deps.pins = m_ownPins.get();
     }
     if (m_deps.trafficLog.isEmpty())
-        m_deps.trafficLog = OperatorAids::defaultTrafficLog();
+        m_deps.trafficLog = TrafficLogFile::defaultPath();
 
     setWindowTitle(QStringLiteral("duzov V2.1 --- 15.通用显示屏"));
     setWindowIcon(icons::windowIcon());

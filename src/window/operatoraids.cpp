@@ -9,10 +9,8 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
-#include <QDir>
 #include <QEvent>
 #include <QPushButton>
-#include <QStandardPaths>
 
 namespace krn {
 
@@ -42,12 +40,6 @@ OperatorAids::~OperatorAids()
     delete m_viewer;
     if (m_busy)
         QApplication::restoreOverrideCursor();
-}
-
-QString OperatorAids::defaultTrafficLog()
-{
-    return QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation))
-        .filePath(QStringLiteral("traffic.log"));
 }
 
 void OperatorAids::applyTips()

@@ -47,9 +47,6 @@ public:
     // After a command went out on `port`; returns the path pinned, if any.
     QString pinAfterUse(qint32 port);
 
-    // Where the window writes its traffic log.
-    static QString defaultTrafficLog();
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 

@@ -388,7 +388,7 @@ void TestView::logViewerFollowsAndSaves()
     QVERIFY(QTest::qWaitForWindowExposed(&viewer));
     QVERIFY(append(path, "01:02:03.020 reply   06  16 ms\n"));
     QTRY_VERIFY_WITH_TIMEOUT(viewer.text().endsWith(u"06  16 ms"_s), 2000);
-    screenshot(viewer, u"log-viewer.png"_s);
+    screenshot(viewer, u"log-viewer-follow.png"_s);
 
     const QString saved = dir.filePath(u"saved.log"_s);
     QCOMPARE(viewer.saveTo(saved), std::nullopt);
