@@ -3,6 +3,7 @@
 
 #include "link/portpinning.h"
 #include "settings/profilefile.h"
+#include "settings/settings.h"
 #include "window/controltips.h"
 
 #include <QDir>
@@ -60,7 +61,6 @@ private Q_SLOTS:
     void init() { QLocale::setDefault(QLocale(u"en_US"_s)); }
     void twoStarts_data();
     void twoStarts();
-    void stablePath();
 };
 
 // Paths in the table are relative to the private folder; "" is none.
@@ -136,13 +136,12 @@ void TestPortPinning::twoStarts()
         return relative.isEmpty() || relative.contains(u"://"_s) ? relative
                                                                  : root + u'/' + relative;
     };
-    krn::ProfileFile ini(root + u"/krntools.ini"_s);
+    krn::ProfileFile file(root + u"/krntools.ini"_s);
+    krn::Settings ini(file);
     if (!preset.isEmpty())
-        QVERIFY(ini.writeText(u"Ports", u"1", preset));
-    auto read = [&ini](qint32 n) { return ini.readText(u"Ports", QString::number(n), {}, 4096); };
-    auto write = [&ini](qint32 n, const QString& path) {
-        return ini.writeText(u"Ports", QString::number(n), path);
-    };
+        QVERIFY(ini.setPortMapping(1, preset));
+    auto read = [&ini](qint32 n) { return ini.portMapping(n); };
+    auto write = [&ini](qint32 n, const QString& path) { return ini.setPortMapping(n, path); };
 
     FakeSystem system(root);
     system.plug(first);
@@ -169,30 +168,6 @@ void TestPortPinning::twoStarts()
         QCOMPARE(pins.pinAfterUse(port), QString());
         QCOMPARE(read(port), full(pinned));
     }
-}
-
-// The by-id link is found through any chain of links, and only for its device.
-void TestPortPinning::stablePath()
-{
-    QTemporaryDir dir;
-    const QString root = dir.path();
-    QDir().mkpath(root + u"/dev"_s);
-    QDir().mkpath(root + u"/by-id"_s);
-    for (const char* node : {"ttyUSB0", "ttyUSB1"}) {
-        QFile f(root + u"/dev/"_s + QLatin1String(node));
-        QVERIFY(f.open(QIODevice::WriteOnly));
-    }
-    QVERIFY(QFile::link(root + u"/dev/ttyUSB1"_s, root + u"/by-id/usb-B"_s));
-    QVERIFY(QFile::link(root + u"/dev/ttyUSB1"_s, root + u"/dev/alias"_s));
-    using krn::SystemSerialDevices;
-    QCOMPARE(SystemSerialDevices::stablePathFor(root + u"/dev/alias"_s, root + u"/by-id"_s),
-             root + u"/by-id/usb-B"_s);
-    QCOMPARE(SystemSerialDevices::stablePathFor(root + u"/dev/ttyUSB0"_s, root + u"/by-id"_s),
-             QString());
-    QCOMPARE(SystemSerialDevices::stablePathFor(root + u"/dev/gone"_s, root + u"/by-id"_s),
-             QString());
-    QCOMPARE(SystemSerialDevices::stablePathFor(root + u"/dev/ttyUSB1"_s, root + u"/none"_s),
-             QString());
 }
 
 QTEST_GUILESS_MAIN(TestPortPinning)

@@ -1,14 +1,9 @@
-// The operator's aids on their own: the clock font chooser with real fonts, the
-// glyph fit rules, the control tooltips in three languages and the log viewer.
+// The clock font chooser with real fonts and the log viewer, on their own.
 
 #include "commands/glyphs.h"
-#include "strings/stringtable.h"
 #include "window/clockfont.h"
 #include "window/clockfontdialog.h"
-#include "window/controltable.h"
-#include "window/controltips.h"
 #include "window/fontchooser.h"
-#include "window/glyphfit.h"
 #include "window/glyphsample.h"
 #include "window/logviewer.h"
 
@@ -50,10 +45,6 @@ private Q_SLOTS:
     void chooser_data();
     void chooser();
     void chooserSeamKeepsHeldFace();
-    void fit_data();
-    void fit();
-    void tips_data();
-    void tips();
     void logViewer_data();
     void logViewer();
     void logViewerFollowsAndSaves();
@@ -212,103 +203,6 @@ void TestView::chooserSeamKeepsHeldFace()
     QCOMPARE(chosen->family(), u"宋体"_s);
     QCOMPARE(chosen->pointSizeF(), 12.0);
     QVERIFY(chosen->bold());
-}
-
-// Where the fit rules draw the line, measured on the rasteriser's drawing.
-void TestView::fit_data()
-{
-    QTest::addColumn<QString>("family");
-    QTest::addColumn<double>("size");
-    QTest::addColumn<int>("language");
-    QTest::addColumn<int>("height");
-    QTest::addColumn<QString>("overflowing"); // "" none
-    QTest::addColumn<int>("inkWidth");
-
-    QTest::newRow("Unifont 12: the cells exactly") << u"Unifont"_s << 12.0 << 0 << 16 << "" << 0;
-    QTest::newRow("Unifont 24 still 32 high, far too wide")
-        << u"Unifont"_s << 24.0 << 0 << 32 << "0" << 14;
-    QTest::newRow("Unifont 25 taller than the surface")
-        << u"Unifont"_s << 25.0 << 0 << 33 << "" << 0;
-    QTest::newRow("English clock: letters count") << u"Unifont"_s << 13.0 << 1 << 17 << "T" << 9;
-    QTest::newRow("English clock at 12 fits") << u"Unifont"_s << 12.0 << 1 << 16 << "" << 0;
-}
-
-void TestView::fit()
-{
-    QFETCH(QString, family);
-    QFETCH(double, size);
-    QFETCH(int, language);
-    QFETCH(int, height);
-    QFETCH(QString, overflowing);
-    QFETCH(int, inkWidth);
-
-    QFont font(family);
-    font.setPointSizeF(size);
-    const krn::glyphs::Fit fit = krn::glyphs::measureFit(font, language);
-    QCOMPARE(fit.height, height);
-    QCOMPARE(fit.overflowing.isNull() ? QString() : QString(fit.overflowing), overflowing);
-    QCOMPARE(fit.inkWidth, inkWidth);
-    QCOMPARE(fit.fits(), height <= 32 && overflowing.isEmpty());
-    if (!overflowing.isEmpty()) {
-        // The rasteriser drops the overflowing column: what the screen gets
-        // differs from the same glyph with one more column of cell.
-        QCOMPARE(fit.cellWidth, 8);
-        const QImage drawn = krn::glyphs::renderGlyph(font, fit.overflowing);
-        bool litOutside = false;
-        for (int y = 0; y < drawn.height(); ++y)
-            litOutside |= qRed(drawn.pixel(fit.inkWidth - 1, y)) >= krn::glyphs::LitRed;
-        QVERIFY(litOutside);
-    }
-}
-
-void TestView::tips_data()
-{
-    QTest::addColumn<QString>("locale");
-    QTest::newRow("Simplified Chinese") << u"zh_CN"_s;
-    QTest::newRow("Traditional Chinese") << u"zh_TW"_s;
-    QTest::newRow("English") << u"en_US"_s;
-}
-
-// Every control the operator can see gets a tooltip in the operator's language;
-// the written two are left to the window.
-void TestView::tips()
-{
-    QFETCH(QString, locale);
-    QLocale::setDefault(QLocale(locale));
-    const auto language = krn::strings::languageFor(QLocale());
-    QWidget form;
-    krn::buildControls(form);
-    krn::applyControlTips(form);
-
-    const QSet<QString> written{u"ComboNo(8)"_s, u"CmdOk(6)"_s};
-    int tipped = 0;
-    for (const krn::ControlRow& row : krn::controlTable()) {
-        const QString name = QString::fromLatin1(row.control);
-        auto* control = form.findChild<QWidget*>(name);
-        QVERIFY2(control, row.control);
-        if (name == u"PicFont"_s || written.contains(name)) {
-            QVERIFY2(control->toolTip().isEmpty(), row.control);
-            continue;
-        }
-        const QString tip = control->toolTip();
-        QVERIFY2(!tip.isEmpty(), row.control);
-        // In the language asked for, and only in it.
-        QSet<QString> others;
-        for (auto other :
-             {krn::strings::Language::SimplifiedChinese, krn::strings::Language::TraditionalChinese,
-              krn::strings::Language::English})
-            if (other != language)
-                others << krn::strings::load(*krn::controlTipId(row.control), other);
-        QVERIFY2(!others.contains(tip), row.control);
-        // Chinese beyond the captions it quotes only in the Chinese tables.
-        QString words = tip;
-        words.remove(u"加载"_s).remove(u"更改"_s);
-        const bool chinese =
-            std::any_of(words.begin(), words.end(), [](QChar c) { return c.unicode() >= 0x2E80; });
-        QCOMPARE(chinese, language != krn::strings::Language::English);
-        ++tipped;
-    }
-    QCOMPARE(tipped, 47);
 }
 
 // Steps: "+text" appends, "=text" replaces the file (rotation), "-" deletes it,
