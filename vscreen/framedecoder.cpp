@@ -19,9 +19,10 @@ std::vector<FrameDecoder::Item> FrameDecoder::scan(bool atEnd)
 {
     std::vector<Item> items;
     QByteArray noise;
+    qsizetype noiseEnd = 0;
     const auto emitNoise = [&] {
         if (!noise.isEmpty()) {
-            items.push_back({Item::Kind::Noise, noise});
+            items.push_back({Item::Kind::Noise, noise, m_offset + noiseEnd});
             noise.clear();
         }
     };
@@ -50,15 +51,17 @@ std::vector<FrameDecoder::Item> FrameDecoder::scan(bool atEnd)
         if (!start || wait) {
             noise.append(m_pending.at(pos));
             ++pos;
+            noiseEnd = pos;
             continue;
         }
         const Frame frame(m_pending.mid(pos, byteAt(pos + 2) + 1));
         emitNoise();
-        items.push_back({Item::Kind::Frame, frame.bytes()});
+        items.push_back({Item::Kind::Frame, frame.bytes(), m_offset + pos + frame.bytes().size()});
         pos += frame.checksumOk() ? frame.bytes().size() : 1;
     }
     emitNoise();
     m_pending.remove(0, pos);
+    m_offset += pos;
     return items;
 }
 

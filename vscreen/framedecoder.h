@@ -16,6 +16,7 @@ public:
         enum class Kind { Frame, Noise };
         Kind kind = Kind::Noise;
         QByteArray bytes; // a whole frame (good or bad checksum), or the skipped bytes
+        qint64 end = 0;   // stream offset just past its last byte (bytes fed before it)
     };
 
     std::vector<Item> feed(QByteArrayView bytes);
@@ -23,11 +24,14 @@ public:
     // half frame is noise. Frames behind it are still decoded.
     std::vector<Item> flush();
     bool hasPending() const { return !m_pending.isEmpty(); }
+    // Stream offset of the first byte not yet decoded: everything before it is done with.
+    qint64 pendingStart() const { return m_offset; }
 
 private:
     std::vector<Item> scan(bool atEnd);
 
     QByteArray m_pending;
+    qint64 m_offset = 0; // stream offset of m_pending's first byte
 };
 
 } // namespace krn::vscreen

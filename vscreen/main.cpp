@@ -1,5 +1,5 @@
-// krntools-vscreen: a controller simulator on a pseudo-terminal, for tests,
-// benchmarks and trying the tool without hardware.
+// krntools-vscreen: a controller simulator on a pseudo-terminal (and on TCP),
+// for tests, benchmarks and trying the tool without hardware.
 
 #include "virtualscreen.h"
 #include "vscreenoptions.h"
@@ -67,6 +67,8 @@ int main(int argc, char* argv[])
         return 1;
     }
     QObject::connect(&screen, &krn::vscreen::VirtualScreen::hungUp, &app, &QCoreApplication::quit);
+    if (!screen.listenUrl().isEmpty())
+        printLine(QStringLiteral("listening ") + screen.listenUrl());
     printLine(QStringLiteral("ready ") + screen.device());
 
     const int code = QCoreApplication::exec();

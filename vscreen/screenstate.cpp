@@ -78,6 +78,11 @@ QString ScreenState::apply(const Frame& frame, qint64 nowMs)
         if (effect.isEmpty()) {
             m_lineSpeedPosition = byteAt(payload, 0);
             effect = lineSpeedText(*m_lineSpeedPosition);
+            // A position the controller does not know leaves it where it is.
+            if (m_lineSpeed != 0 && *m_lineSpeedPosition < std::size(kLineSpeeds)) {
+                m_lineSpeed = kLineSpeeds[*m_lineSpeedPosition];
+                effect += QStringLiteral(", listening at %1 bit/s from now").arg(m_lineSpeed);
+            }
         }
         break;
     case command::ScreenNumber:
@@ -141,6 +146,8 @@ QStringList ScreenState::summary() const
     const QString unset = QStringLiteral("not set");
     QStringList lines;
     lines << QStringLiteral("screen number %1").arg(m_screenNumber);
+    lines << (m_lineSpeed != 0 ? QStringLiteral("listening at %1 bit/s").arg(m_lineSpeed)
+                               : QStringLiteral("listening at the speed the client sets"));
     lines << (m_lineSpeedPosition ? lineSpeedText(*m_lineSpeedPosition)
                                   : QStringLiteral("line-speed position ") + unset);
     lines << (m_panel ? panelText(*m_panel) : QStringLiteral("panel ") + unset);

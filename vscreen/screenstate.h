@@ -33,7 +33,13 @@ public:
     static constexpr qint64 kGlyphPauseMs = 2000;
     static constexpr int kHardwareOptionCount = 5;
 
-    explicit ScreenState(quint8 screenNumber = 1) : m_screenNumber(screenNumber) {}
+    // lineSpeed: the bit/s this controller listens at, 0 for whatever the
+    // client sets. A controller with a speed of its own moves to the speed a
+    // line-speed command gives it.
+    explicit ScreenState(quint8 screenNumber = 1, int lineSpeed = 0)
+        : m_screenNumber(screenNumber), m_lineSpeed(lineSpeed)
+    {
+    }
 
     // Whether a frame addressed to `screen` is meant for this controller.
     bool takes(quint8 screen) const
@@ -45,15 +51,11 @@ public:
     // a steady millisecond clock. Returns what changed, in words for the log.
     QString apply(const Frame& frame, qint64 nowMs);
 
-    quint8 screenNumber() const { return m_screenNumber; }
-    std::optional<quint8> lineSpeedPosition() const { return m_lineSpeedPosition; }
-    std::optional<PanelSettings> panel() const { return m_panel; }
-    // The five option bytes, empty until command 19 arrived.
-    QByteArray hardwareOptions() const { return m_hardwareOptions; }
-    int resets() const { return m_resets; }
-    int finds() const { return m_finds; }
+    int lineSpeed() const { return m_lineSpeed; }
+    // Whether bytes sent at `baud` bit/s reach this controller as sent; 0
+    // stands for a speed that changed while they were sent.
+    bool hears(int baud) const { return m_lineSpeed == 0 || baud == m_lineSpeed; }
     const QByteArray& glyphTable() const { return m_glyphTable; }
-    int glyphFrames() const { return m_glyphFrames; }
 
     // One line per item, for the end of the run.
     QStringList summary() const;
@@ -64,6 +66,7 @@ private:
     QString applyGlyphs(const QByteArray& payload, qint64 nowMs);
 
     quint8 m_screenNumber;
+    int m_lineSpeed;
     std::optional<quint8> m_lineSpeedPosition;
     std::optional<PanelSettings> m_panel;
     QByteArray m_hardwareOptions;

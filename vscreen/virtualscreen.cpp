@@ -1,11 +1,14 @@
 #include "virtualscreen.h"
 
 #include "glyphpicture.h"
+#include "linespeed.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QTime>
+#include <QTimer>
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
@@ -15,6 +18,9 @@ namespace krn::vscreen {
 namespace {
 constexpr char kAck = 0x06;
 constexpr char kNak = 0x15;
+// The speed a TCP line is paced at when no --speed names the device server's.
+constexpr int kDefaultSpeed = 9600;
+constexpr qint64 kNsPerMs = 1'000'000;
 
 QString hexByte(quint8 value)
 {
@@ -24,6 +30,12 @@ QString hexByte(quint8 value)
 QString now()
 {
     return QTime::currentTime().toString(QStringLiteral("HH:mm:ss.zzz"));
+}
+
+// The time field of a log line, with the line's name where there are two.
+QString stamp(const Line& line)
+{
+    return line.name().isEmpty() ? now() : now() + QLatin1Char(' ') + line.name();
 }
 
 QByteArray answerBytes(AnswerMode mode)
@@ -40,14 +52,27 @@ QByteArray answerBytes(AnswerMode mode)
     }
     return {};
 }
+
+// FILE as given for a single screen; FILE-N.ext for the screen that started as N.
+QString perScreen(const QString& path, bool several, quint8 number)
+{
+    if (!several || path.isEmpty())
+        return path;
+    const QFileInfo info(path);
+    QString name = info.completeBaseName() + QStringLiteral("-%1").arg(number);
+    if (!info.suffix().isEmpty())
+        name += QLatin1Char('.') + info.suffix();
+    return info.dir().filePath(name);
+}
 } // namespace
 
 VirtualScreen::VirtualScreen(const VScreenOptions& options, LineSink log, QObject* parent)
-    : QObject(parent), m_options(options), m_log(std::move(log)), m_state(options.screen)
+    : QObject(parent), m_options(options), m_log(std::move(log)),
+      m_tcp([this](const QString& text) { m_log(now() + QStringLiteral(" | ") + text); })
 {
-    m_quietTimer.setSingleShot(true);
-    m_quietTimer.setInterval(kLineQuietMs);
-    connect(&m_quietTimer, &QTimer::timeout, this, &VirtualScreen::onQuiet);
+    for (const ScreenSetup& setup : m_options.screens)
+        m_controllers.push_back(
+            {setup.number, setup.mode, ScreenState(setup.number, options.speed)});
     m_clock.start();
 }
 
@@ -58,25 +83,69 @@ VirtualScreen::~VirtualScreen()
 
 bool VirtualScreen::open(QString* error)
 {
-    if (!m_pty.open(error))
-        return false;
-    if (!m_options.link.isEmpty() && !makeLink(error)) {
-        m_pty.close();
-        return false;
+    const auto sink = [this](Line& line, const Line::Arrival& arrival) { handle(line, arrival); };
+    if (m_options.pty) {
+        if (!m_pty.open(error))
+            return false;
+        if (!m_options.link.isEmpty() && !makeLink(error)) {
+            m_pty.close();
+            return false;
+        }
+        const auto writer = [this](const QByteArray& bytes) {
+            if (!m_pty.isOpen())
+                return QStringLiteral("the pty is closed");
+            // One write, so a client reads the answer as one batch.
+            const ssize_t n =
+                ::write(m_pty.fd(), bytes.constData(), static_cast<size_t>(bytes.size()));
+            if (n == bytes.size())
+                return QString();
+            return n < 0 ? QString::fromLocal8Bit(std::strerror(errno))
+                         : QStringLiteral("%1 of %2 bytes written").arg(n).arg(bytes.size());
+        };
+        m_ptyLine = std::make_unique<Line>(QString(), true, writer, sink);
+        m_notifier = std::make_unique<QSocketNotifier>(m_pty.fd(), QSocketNotifier::Read);
+        connect(m_notifier.get(), &QSocketNotifier::activated, this, &VirtualScreen::onPtyReadable);
     }
-    m_notifier = std::make_unique<QSocketNotifier>(m_pty.fd(), QSocketNotifier::Read);
-    connect(m_notifier.get(), &QSocketNotifier::activated, this, &VirtualScreen::onReadable);
+    if (m_options.listenHost) {
+        if (!m_tcp.listen(*m_options.listenHost, m_options.listenPort, error)) {
+            close();
+            return false;
+        }
+        m_tcpLine = std::make_unique<Line>(
+            QStringLiteral("tcp"), false,
+            [this](const QByteArray& bytes) { return m_tcp.write(bytes); }, sink);
+        connect(&m_tcp, &TcpListener::clientConnected, this, [this] {
+            if (!m_hangingUp)
+                m_tcpLine->restart();
+        });
+        connect(&m_tcp, &TcpListener::received, this, [this](const QByteArray& bytes) {
+            m_tcpLine->feed(bytes, nowNs(), m_options.speed > 0 ? m_options.speed : kDefaultSpeed);
+        });
+    }
     return true;
+}
+
+QString VirtualScreen::device() const
+{
+    return m_options.pty ? m_pty.devicePath() : m_tcp.url();
+}
+
+QString VirtualScreen::listenUrl() const
+{
+    return m_options.listenHost ? m_tcp.url() : QString();
 }
 
 void VirtualScreen::close()
 {
     m_notifier.reset();
-    m_quietTimer.stop();
+    for (Line* line : {m_ptyLine.get(), m_tcpLine.get()})
+        if (line != nullptr)
+            line->halt();
     if (m_pty.isOpen()) {
         m_pty.close();
         removeLink();
     }
+    m_tcp.close();
 }
 
 bool VirtualScreen::makeLink(QString* error) const
@@ -113,17 +182,16 @@ void VirtualScreen::removeLink() const
         QFile::remove(m_options.link);
 }
 
-void VirtualScreen::onReadable()
+void VirtualScreen::onPtyReadable()
 {
     char buffer[4096];
     for (;;) {
         const ssize_t n = ::read(m_pty.fd(), buffer, sizeof buffer);
         if (n > 0) {
-            for (const FrameDecoder::Item& item : m_decoder.feed(QByteArrayView(buffer, n))) {
-                if (m_hangingUp)
-                    return;
-                handle(item);
-            }
+            // The speed the client set is the speed these bytes travelled at.
+            m_ptyLine->feed(QByteArrayView(buffer, n), nowNs(), clientLineSpeed(m_pty.fd()));
+            if (m_hangingUp)
+                return;
             continue;
         }
         if (n < 0 && errno == EINTR)
@@ -137,138 +205,231 @@ void VirtualScreen::onReadable()
         m_notifier->setEnabled(false);
         return;
     }
-    if (m_decoder.hasPending())
-        m_quietTimer.start();
-    else
-        m_quietTimer.stop();
 }
 
-void VirtualScreen::onQuiet()
+void VirtualScreen::handle(Line& line, const Line::Arrival& arrival)
 {
-    for (const FrameDecoder::Item& item : m_decoder.flush()) {
-        if (m_hangingUp)
-            return;
-        handle(item);
-    }
-}
-
-void VirtualScreen::handle(const FrameDecoder::Item& item)
-{
-    if (item.kind == FrameDecoder::Item::Kind::Frame) {
-        handleFrame(Frame(item.bytes));
+    if (m_hangingUp)
+        return;
+    if (arrival.item.kind == FrameDecoder::Item::Kind::Frame) {
+        handleFrame(line, arrival);
         return;
     }
-    m_noiseBytes += item.bytes.size();
+    const QByteArray& bytes = arrival.item.bytes;
+    m_noiseBytes += bytes.size();
     m_log(QStringLiteral("%1 | %2 | no frame, %3 %4 skipped")
-              .arg(now(), Frame::hex(item.bytes))
-              .arg(item.bytes.size())
-              .arg(item.bytes.size() == 1 ? QStringLiteral("byte") : QStringLiteral("bytes")));
+              .arg(stamp(line), Frame::hex(bytes))
+              .arg(bytes.size())
+              .arg(bytes.size() == 1 ? QStringLiteral("byte") : QStringLiteral("bytes")));
 }
 
-void VirtualScreen::handleFrame(const Frame& frame)
+void VirtualScreen::handleFrame(Line& line, const Line::Arrival& arrival)
 {
+    const Frame frame(arrival.item.bytes);
     const QByteArray payload = frame.payload();
-    const QString head =
-        QStringLiteral("%1 | %2 | screen %3 seq %4 cmd 0x%5 %6 payload %7")
-            .arg(now(), Frame::hex(frame.bytes()))
-            .arg(frame.screen())
-            .arg(frame.sequence())
-            .arg(hexByte(frame.command()), ScreenState::commandName(frame.command()),
-                 payload.isEmpty() ? QStringLiteral("-") : Frame::hex(payload));
+    QString text = QStringLiteral("%1 | %2 | screen %3 seq %4 cmd 0x%5 %6 payload %7")
+                       .arg(stamp(line), Frame::hex(frame.bytes()))
+                       .arg(frame.screen())
+                       .arg(frame.sequence())
+                       .arg(hexByte(frame.command()), ScreenState::commandName(frame.command()),
+                            payload.isEmpty() ? QStringLiteral("-") : Frame::hex(payload));
     if (!frame.checksumOk()) {
         ++m_badFrames;
-        m_log(head + QStringLiteral(" | checksum bad (%1 expected) | ignored")
+        m_log(text + QStringLiteral(" | checksum bad (%1 expected) | ignored")
                          .arg(hexByte(frame.expectedChecksum())));
         return;
     }
     ++m_goodFrames;
+    text += QStringLiteral(" | checksum good");
 
-    // Decide the answer under the screen number the frame found us with: a
-    // frame that changes the number is still answered by the old one.
-    const bool takes = m_state.takes(frame.screen());
-    const bool hangUp = m_options.hangupAfter > 0 && m_goodFrames == m_options.hangupAfter;
-    QByteArray answer;
-    QString reaction;
-    if (hangUp)
-        reaction = QStringLiteral("hang-up");
-    else if (!takes)
-        reaction = QStringLiteral("no answer (not this screen)");
-    else if (frame.screen() == Frame::kBroadcast && !m_options.broadcastAck)
-        reaction = QStringLiteral("no answer (broadcast)");
-    else if (m_options.stopAfter >= 0 && m_goodFrames > m_options.stopAfter)
-        reaction = QStringLiteral("no answer (stopped after %1)").arg(m_options.stopAfter);
-    else if (m_options.mode == AnswerMode::Silent)
-        reaction = QStringLiteral("no answer (silent)");
-    else
-        answer = answerBytes(m_options.mode);
-    if (!answer.isEmpty()) {
-        reaction = QStringLiteral("answer ") + Frame::hex(answer);
+    // Each controller decides under the screen number the frame found it
+    // with: a frame that changes the number is still answered by the old one.
+    const bool hangingUp = m_options.hangupAfter > 0 && m_goodFrames == m_options.hangupAfter;
+    const bool stopped = m_options.stopAfter >= 0 && m_goodFrames > m_options.stopAfter;
+    std::vector<Decision> decisions;
+    for (Controller& c : m_controllers)
+        decisions.push_back(decide(c, frame, line.clientSetsSpeed() && !c.state.hears(arrival.baud),
+                                   hangingUp, stopped));
+
+    // Pacing follows the speed the frame came at.
+    const int baud = arrival.baud > 0 ? arrival.baud : kDefaultSpeed;
+    for (Decision& d : decisions) {
+        if (d.answer.isEmpty())
+            continue;
+        d.reaction = QStringLiteral("answer ") + Frame::hex(d.answer);
         if (m_options.delayMs > 0)
-            reaction += QStringLiteral(" after %1 ms").arg(m_options.delayMs);
-        else
-            sendAnswer(answer); // before anything else: the client is timing us
+            d.reaction += QStringLiteral(" after %1 ms").arg(m_options.delayMs);
+        if (m_options.pace)
+            d.reaction += QStringLiteral(" paced at %1 bit/s").arg(baud);
+        if (m_options.delayMs == 0 && !m_options.pace)
+            sendAnswer(line, d.answer); // before anything else: the client is timing us
     }
 
-    const QString effect = takes ? m_state.apply(frame, m_clock.elapsed())
-                                 : QStringLiteral("not this screen, ignored");
-    // The files first: whoever reads this line may look at them at once.
-    if (takes && frame.command() == command::ClockGlyphs)
-        writeGlyphFiles();
-    m_log(head + QStringLiteral(" | checksum good | ") + effect + QStringLiteral(" | ") + reaction);
+    bool garbled = false;
+    QStringList parts;
+    for (const Decision& d : decisions) {
+        Controller& c = *d.controller;
+        garbled = garbled || d.garbled;
+        QString effect;
+        if (d.garbled)
+            effect = (arrival.baud > 0
+                          ? QStringLiteral("garbled: sent at %1 bit/s").arg(arrival.baud)
+                          : QStringLiteral("garbled: the speed changed while it was sent")) +
+                     QStringLiteral(", this screen listens at %1 bit/s").arg(c.state.lineSpeed());
+        else if (d.takes)
+            effect = c.state.apply(frame, m_clock.elapsed());
+        else
+            effect = QStringLiteral("not this screen, ignored");
+        // The files first: whoever reads the log line may look at them at once.
+        if (d.takes && !d.garbled && frame.command() == command::ClockGlyphs)
+            writeGlyphFiles(c);
+        // One screen tells everything, as it always did; of several, those addressed.
+        if (m_controllers.size() == 1)
+            parts << effect + QStringLiteral(" | ") + d.reaction;
+        else if (d.takes)
+            parts << QStringLiteral("[%1] ").arg(c.startNumber) + effect + QStringLiteral(" | ") +
+                         d.reaction;
+    }
+    if (garbled)
+        ++m_garbled;
+    if (parts.isEmpty())
+        parts << QStringLiteral("no screen has number %1 | ").arg(frame.screen()) +
+                     (hangingUp ? QStringLiteral("hang-up")
+                                : QStringLiteral("no answer (not this screen)"));
+    m_log(text + QStringLiteral(" | ") + parts.join(QStringLiteral(" | ")));
 
-    if (!answer.isEmpty() && m_options.delayMs > 0)
-        QTimer::singleShot(m_options.delayMs, this, [this, answer] { sendAnswer(answer); });
-    if (hangUp) {
-        m_hangingUp = true;
-        m_notifier->setEnabled(false);
-        QTimer::singleShot(m_options.delayMs, this, [this] {
-            close();
-            Q_EMIT hungUp();
-        });
+    scheduleAnswers(line, arrival, decisions, baud);
+    if (hangingUp)
+        hangUp(arrival);
+}
+
+VirtualScreen::Decision VirtualScreen::decide(Controller& controller, const Frame& frame,
+                                              bool garbled, bool hangingUp, bool stopped) const
+{
+    Decision d;
+    d.controller = &controller;
+    d.takes = controller.state.takes(frame.screen());
+    d.garbled = garbled;
+    if (hangingUp)
+        d.reaction = QStringLiteral("hang-up");
+    else if (garbled)
+        d.reaction = QStringLiteral("no answer (garbled)");
+    else if (!d.takes)
+        d.reaction = QStringLiteral("no answer (not this screen)");
+    else if (frame.screen() == Frame::kBroadcast && !m_options.broadcastAck)
+        d.reaction = QStringLiteral("no answer (broadcast)");
+    else if (stopped)
+        d.reaction = QStringLiteral("no answer (stopped after %1)").arg(m_options.stopAfter);
+    else if (controller.mode == AnswerMode::Silent)
+        d.reaction = QStringLiteral("no answer (silent)");
+    else
+        d.answer = answerBytes(controller.mode);
+    return d;
+}
+
+void VirtualScreen::scheduleAnswers(Line& line, const Line::Arrival& arrival,
+                                    const std::vector<Decision>& decisions, int baud)
+{
+    Line* const target = &line;
+    for (const Decision& d : decisions) {
+        if (d.answer.isEmpty())
+            continue;
+        const auto send = [this, target, answer = d.answer] { sendAnswer(*target, answer); };
+        // Several answers to one broadcast follow each other on the wire.
+        if (m_options.pace)
+            at(line.answerThrough(arrival.throughNs + m_options.delayMs * kNsPerMs, d.answer.size(),
+                                  baud),
+               send);
+        else if (m_options.delayMs > 0)
+            QTimer::singleShot(m_options.delayMs, this, send);
     }
 }
 
-void VirtualScreen::sendAnswer(const QByteArray& answer)
+void VirtualScreen::hangUp(const Line::Arrival& arrival)
 {
-    if (!m_pty.isOpen())
-        return;
-    // One write, so a client reads the answer as one batch.
-    const ssize_t n = ::write(m_pty.fd(), answer.constData(), static_cast<size_t>(answer.size()));
-    if (n == answer.size())
-        ++m_answers;
+    m_hangingUp = true;
+    for (Line* line : {m_ptyLine.get(), m_tcpLine.get()})
+        if (line != nullptr)
+            line->halt();
+    if (m_notifier)
+        m_notifier->setEnabled(false);
+    const auto end = [this] {
+        close();
+        Q_EMIT hungUp();
+    };
+    if (m_options.pace)
+        at(arrival.throughNs + m_options.delayMs * kNsPerMs, end);
     else
-        m_log(QStringLiteral("%1 | answer not written: %2")
-                  .arg(now(), QString::fromLocal8Bit(std::strerror(errno))));
+        QTimer::singleShot(m_options.delayMs, this, end);
+}
+
+void VirtualScreen::at(qint64 ns, std::function<void()> action)
+{
+    const qint64 left = ns - nowNs();
+    if (left <= 0) {
+        action();
+        return;
+    }
+    // A timer may fire a fraction of a millisecond early; then wait on.
+    QTimer::singleShot(
+        static_cast<int>((left + kNsPerMs - 1) / kNsPerMs), Qt::PreciseTimer, this,
+        [this, ns, action = std::move(action)]() mutable { at(ns, std::move(action)); });
+}
+
+void VirtualScreen::sendAnswer(const Line& line, const QByteArray& answer)
+{
+    const QString failure = line.write(answer);
+    if (failure.isEmpty())
+        ++m_answers;
+    else if (!m_hangingUp)
+        m_log(QStringLiteral("%1 | answer not written: %2").arg(stamp(line), failure));
 }
 
 QStringList VirtualScreen::summary() const
 {
-    QStringList lines = m_state.summary();
-    lines.prepend(QStringLiteral("frames %1 good, %2 bad checksum, %3 bytes skipped, %4 answered")
-                      .arg(m_goodFrames)
-                      .arg(m_badFrames)
-                      .arg(m_noiseBytes)
-                      .arg(m_answers));
+    QString counts =
+        QStringLiteral("frames %1 good, %2 bad checksum, %3 bytes skipped, %4 answered")
+            .arg(m_goodFrames)
+            .arg(m_badFrames)
+            .arg(m_noiseBytes)
+            .arg(m_answers);
+    if (m_options.speed > 0)
+        counts += QStringLiteral(", %1 garbled").arg(m_garbled);
+    QStringList lines{counts};
+    for (const Controller& c : m_controllers)
+        for (const QString& line : c.state.summary())
+            lines << (m_controllers.size() == 1
+                          ? line
+                          : QStringLiteral("[%1] ").arg(c.startNumber) + line);
     return lines;
 }
 
 void VirtualScreen::writeGlyphFiles() const
 {
+    for (const Controller& c : m_controllers)
+        writeGlyphFiles(c);
+}
+
+void VirtualScreen::writeGlyphFiles(const Controller& controller) const
+{
     // Each file is replaced whole, so a reader never sees half of it.
-    const QByteArray& table = m_state.glyphTable();
-    if (!m_options.glyphsText.isEmpty()) {
-        QSaveFile file(m_options.glyphsText);
+    const bool several = m_controllers.size() > 1;
+    const QByteArray& table = controller.state.glyphTable();
+    const QString textPath = perScreen(m_options.glyphsText, several, controller.startNumber);
+    const QString pngPath = perScreen(m_options.glyphsPng, several, controller.startNumber);
+    if (!textPath.isEmpty()) {
+        QSaveFile file(textPath);
         if (!file.open(QIODevice::WriteOnly) ||
             file.write(GlyphPicture::text(table).toLatin1()) < 0 || !file.commit())
             m_log(QStringLiteral("%1 | cannot write %2: %3")
-                      .arg(now(), m_options.glyphsText, file.errorString()));
+                      .arg(now(), textPath, file.errorString()));
     }
-    if (!m_options.glyphsPng.isEmpty()) {
-        QSaveFile file(m_options.glyphsPng);
+    if (!pngPath.isEmpty()) {
+        QSaveFile file(pngPath);
         if (!file.open(QIODevice::WriteOnly) || !GlyphPicture::image(table).save(&file, "PNG") ||
             !file.commit())
-            m_log(QStringLiteral("%1 | cannot write %2: %3")
-                      .arg(now(), m_options.glyphsPng, file.errorString()));
+            m_log(
+                QStringLiteral("%1 | cannot write %2: %3").arg(now(), pngPath, file.errorString()));
     }
 }
 

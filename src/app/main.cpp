@@ -1,7 +1,9 @@
+#include "app/commandline.h"
 #include "commands/commander.h"
 #include "commands/trafficlog.h"
 #include "core/programvalues.h"
 #include "core/qteventpump.h"
+#include "krn_version.h"
 #include "link/link.h"
 #include "link/portmap.h"
 #include "link/qtserialport.h"
@@ -43,9 +45,12 @@ void loadQtTranslations(QApplication& app, QTranslator& translator)
 
 int main(int argc, char* argv[])
 {
+    if (const std::optional<int> exitCode = krn::app::handleCommandLine(argc, argv))
+        return *exitCode;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("krntools"));
-    QApplication::setApplicationVersion(QStringLiteral("1.00"));
+    QApplication::setApplicationVersion(QLatin1String(krn::kVersion));
+    QApplication::setDesktopFileName(QStringLiteral("io.github.krntools.krntools"));
     QApplication::setWindowIcon(krn::icons::windowIcon());
     QTranslator qtTranslator;
     loadQtTranslations(app, qtTranslator);

@@ -72,6 +72,12 @@ enum Id : quint16 {
     PortUnsupported = 9071,
     NoSuchPortDevice = 9080, // %1 list text
     PortDevice = 9081,       // %1 list text, %2 device
+
+    HelpUsage = 9150, // the window's --help, line by line
+    HelpPurpose = 9151,
+    HelpOptionHelp = 9152,
+    HelpOptionVersion = 9153,
+    HelpSettings = 9154,
 };
 
 } // namespace krn::strings

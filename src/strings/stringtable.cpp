@@ -145,6 +145,23 @@ constexpr std::array kTable{
     Entry{9080, u"%1：这台电脑上没有这个串口设备", u"%1：這台電腦上沒有這個串口裝置",
           u"%1: no such serial device on this computer"},
     Entry{9081, u"%1：%2", u"%1：%2", u"%1: %2"},
+    Entry{9150, u"用法：krntools [--help | --version]", u"用法：krntools [--help | --version]",
+          u"Usage: krntools [--help | --version]"},
+    Entry{9151, u"通过 RS-232 串口设置 LED 显示屏控制卡。不带参数启动时打开主窗口。",
+          u"透過 RS-232 序列埠設定 LED 顯示屏控制卡。不帶參數啟動時開啟主視窗。",
+          u"Configures LED display controllers over an RS-232 line. Started without "
+          u"arguments, it opens its window."},
+    Entry{9152, u"  -h, --help     显示本帮助并退出", u"  -h, --help     顯示本說明並結束",
+          u"  -h, --help     show this help and exit"},
+    Entry{9153, u"  -v, --version  显示版本号并退出", u"  -v, --version  顯示版本號並結束",
+          u"  -v, --version  show the version and exit"},
+    Entry{9154,
+          u"设置保存在程序所在文件夹的 krntools.ini 中；该文件夹不可写时，保存在用户配置文件夹"
+          u"（Linux 上为 ~/.config/krntools/）中。",
+          u"設定保存在程式所在資料夾的 krntools.ini 中；該資料夾不可寫入時，保存在使用者設定"
+          u"資料夾（Linux 上為 ~/.config/krntools/）中。",
+          u"Choices are kept in krntools.ini beside the program or, where that folder cannot be "
+          u"written, in the per-user configuration folder (~/.config/krntools/ on Linux)."},
     // Tooltips: what each control does and what it sends.
     Entry{9400, u"通讯设置：每条命令使用的串行口、波特率和屏号。",
           u"通訊設置：每條命令使用的串列埠、鮑率和屏號。",

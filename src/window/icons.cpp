@@ -21,20 +21,12 @@ QPixmap blank()
 
 QIcon windowIcon()
 {
-    QPixmap pixmap = blank();
-    QPainter p(&pixmap);
-    // Grey case, black face, a lit row of red and green dots.
-    p.fillRect(0, 2, 16, 12, QColor(128, 128, 128));
-    p.fillRect(1, 3, 14, 10, Qt::black);
-    for (int x = 2; x < 14; x += 2) {
-        for (int y = 4; y < 12; y += 2) {
-            const bool lit = (y == 6 || y == 8) && x != 12;
-            p.fillRect(x, y, 1, 1, lit ? QColor(255, 0, 0) : QColor(128, 0, 0));
-        }
-    }
-    p.fillRect(12, 6, 1, 3, QColor(0, 255, 0));
-    p.end();
-    return QIcon(pixmap);
+    // The installed icon's own sizes, so the title bar, the task bar and the
+    // menu entry all show the same picture.
+    QIcon icon;
+    for (const int size : {16, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/icons/%1.png").arg(size), QSize(size, size));
+    return icon;
 }
 
 QIcon fontIcon()

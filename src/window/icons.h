@@ -4,7 +4,7 @@
 
 namespace krn::icons {
 
-// A small LED panel: the window's and the program's icon.
+// An LED panel showing "KRN": the window's and the installed program's icon.
 QIcon windowIcon();
 
 // A letter with a pen stroke: the clock-font button.

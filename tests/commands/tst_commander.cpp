@@ -140,6 +140,21 @@ private Q_SLOTS:
                            .arg(device));
     }
 
+    // A log that cannot be written never stops a command.
+    void unwritableLogStopsNothing()
+    {
+        Rig rig;
+        QVERIFY(rig.start());
+        QFile blocker(rig.dir.filePath(QStringLiteral("not-a-folder")));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+        blocker.close();
+        krn::TrafficLogFile log(blocker.fileName() + QStringLiteral("/traffic.log"));
+        rig.link.setEvents(&log);
+        QVERIFY(rig.run(8, typicalForm(), unifont()).delivered());
+        QCOMPARE(rig.box(), "(i) Prompt Window: Set parameter ok!");
+        QVERIFY(!QFileInfo::exists(log.path()));
+    }
+
     // The log keeps one older file and stays under its limit.
     void trafficLogRotates()
     {

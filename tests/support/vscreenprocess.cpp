@@ -62,6 +62,8 @@ void VScreenProcess::readOutput()
         const QString line = QString::fromLocal8Bit(m_partial.left(end));
         if (m_device.isEmpty() && line.startsWith(QLatin1String("ready ")))
             m_device = line.mid(6);
+        else if (m_device.isEmpty() && line.startsWith(QLatin1String("listening ")))
+            m_listenUrl = line.mid(10);
         else if (line.startsWith(QLatin1String("summary: ")))
             m_summary << line.mid(9);
         else
@@ -87,6 +89,11 @@ bool VScreenProcess::waitUntil(const std::function<bool()>& done, int timeoutMs)
 bool VScreenProcess::waitForLines(int n, int timeoutMs)
 {
     return waitUntil([&] { return m_lines.size() >= n; }, timeoutMs);
+}
+
+quint16 VScreenProcess::listenPort() const
+{
+    return m_listenUrl.isEmpty() ? 0 : static_cast<quint16>(m_listenUrl.section(u':', -1).toUInt());
 }
 
 QString VScreenProcess::stop(int timeoutMs)

@@ -11,7 +11,8 @@ namespace krn::test {
 // test: start() waits for its "ready DEVICE" line, logLines() are the frame
 // lines it printed since, stop() ends it with SIGTERM and returns its state
 // summary. The waits run a local event loop, so the test's serial ports and
-// timers keep working meanwhile.
+// timers keep working meanwhile. Started with --listen, it also tells the TCP
+// address (listenUrl(), listenPort()); with --no-pty device() is that address.
 class VScreenProcess {
 public:
     VScreenProcess();
@@ -24,6 +25,10 @@ public:
 
     bool start(const QStringList& arguments = {});
     QString device() const { return m_device; }
+    // "tcp://HOST:PORT" with --listen, else empty.
+    QString listenUrl() const { return m_listenUrl; }
+    // The TCP port with --listen (the one taken for port 0), else 0.
+    quint16 listenPort() const;
     qint64 processId() const { return m_process.processId(); }
     QStringList logLines() const { return m_lines; }
     bool waitForLines(int n, int timeoutMs = 5000);
@@ -41,6 +46,7 @@ private:
     QProcess m_process;
     QByteArray m_partial;
     QString m_device;
+    QString m_listenUrl;
     QStringList m_lines;
     QStringList m_summary;
     QString m_error;

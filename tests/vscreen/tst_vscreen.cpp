@@ -1,10 +1,13 @@
 #include "support/vscreenprocess.h"
 #include "vscreen/framedecoder.h"
 #include "vscreen/glyphpicture.h"
+#include "vscreen/lineclock.h"
 #include "vscreen/screenstate.h"
+#include "vscreen/vscreenoptions.h"
 
 #include <QFile>
 #include <QSerialPort>
+#include <QTcpSocket>
 #include <QtTest>
 #include <numeric>
 
@@ -14,11 +17,24 @@ using S = QStringList;
 namespace {
 const auto hex = [](const QString& text) { return QByteArray::fromHex(text.toLatin1()); };
 
-// To screen 1, sequence 0; not the link's encoder, so its faults cannot hide here.
+// Sequence 0; not the link's encoder, so its faults cannot hide here.
+QByteArray frameTo(int screen, const QByteArray& body)
+{
+    const QByteArray bytes = hex("5AA5") + char(body.size() + 5) + char(screen) + '\0' + body;
+    return bytes + std::accumulate(bytes.begin(), bytes.end(), char(0), std::bit_xor<char>());
+}
 QByteArray frame(const QByteArray& body)
 {
-    const QByteArray bytes = hex("5AA5") + char(body.size() + 5) + '\1' + '\0' + body;
-    return bytes + std::accumulate(bytes.begin(), bytes.end(), char(0), std::bit_xor<char>());
+    return frameTo(1, body);
+}
+
+// Everything that arrived, and arrives until the line has been quiet for quietMs.
+QByteArray readUntilQuiet(QIODevice& device, int quietMs = 300)
+{
+    QByteArray got = device.readAll();
+    while (device.waitForReadyRead(quietMs))
+        got += device.readAll();
+    return got;
 }
 
 // "a; b; c" as a list, with `c` read as `to`.
@@ -125,7 +141,7 @@ private Q_SLOTS:
         ScreenState state;
         for (const QString& step : steps) {
             const Frame f(frame(hex(step.section('@', 0, 0))));
-            QVERIFY(!state.apply(f, step.section('@', 1).toLongLong()).isEmpty());
+            state.apply(f, step.section('@', 1).toLongLong());
         }
         for (const QString& line : expected)
             QVERIFY2(state.summary().contains(line), qPrintable(state.summary().join('/')));
@@ -239,6 +255,332 @@ private Q_SLOTS:
         const QString text = screen.logLines().join('\n') + '\n' + screen.stop();
         for (const QString& piece : expected.split(QStringLiteral("; ")))
             QVERIFY2(text.contains(piece), qPrintable(text));
+    }
+    // Steps are "BAUD SCREEN CMD+PAYLOAD": the port runs at BAUD while that
+    // frame goes out. Every expected piece must show in the log or the summary.
+    void sharesALine_data()
+    {
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<S>("steps");
+        QTest::addColumn<QByteArray>("answers");
+        QTest::addColumn<S>("expected");
+        const auto row = [](const char* name, const char* options, const char* steps,
+                            const char* answers, const char* expected) {
+            QTest::newRow(name) << options << items(steps) << hex(answers) << items(expected);
+        };
+        row("its own speed", "--speed 9600", "9600 1 0A00", "06",
+            "| reset 1 | answer 06; 0 garbled; listening at 9600 bit/s");
+        row("client slower", "--speed 19200", "9600 1 0A00", "",
+            "| garbled: sent at 9600 bit/s, this screen listens at 19200 bit/s | no answer "
+            "(garbled); 0 answered, 1 garbled; resets 0");
+        row("client faster", "--speed 9600", "57600 1 0A00", "", "garbled: sent at 57600 bit/s");
+        row("no speed of its own", "", "57600 1 0A00; 9600 1 0A00", "0606",
+            "listening at the speed the client sets; resets 2");
+        row("a line-speed command moves it", "--speed 9600",
+            "9600 1 0D03; 9600 1 0A00; 57600 1 0A00", "0606",
+            "(57600 bit/s), listening at 57600 bit/s from now | answer 06; garbled: sent at 9600 "
+            "bit/s, this screen listens at 57600 bit/s; resets 1");
+        row("a speed it does not know keeps it", "--speed 9600", "9600 1 0D07; 9600 1 0A00", "0606",
+            "line-speed position 7 | answer 06; resets 1; listening at 9600 bit/s");
+        row("each its own number", "--screen 1,2,7",
+            "9600 7 0A00; 9600 3 0A00; 9600 2 0A00; 9600 1 0A00", "060606",
+            "| checksum good | [7] reset 1 | answer 06; no screen has number 3 | no answer (not "
+            "this screen); [1] resets 1; [2] resets 1; [7] resets 1");
+        row("a silent one", "--screen 1,4:silent", "9600 4 0A00; 9600 1 0A00", "06",
+            "[4] reset 1 | no answer (silent); [1] reset 1 | answer 06");
+        row("broadcast reaches all", "--screen 1,2", "9600 255 0A00", "",
+            "| [1] reset 1 | no answer (broadcast) | [2] reset 1 | no answer (broadcast)");
+        row("broadcast answered by each", "--screen 1,2,3:nak --broadcast-ack", "9600 255 0A00",
+            "060615", "[3] reset 1 | answer 15; 3 answered");
+        row("each its own state", "--screen 1,2", "9600 1 1605; 9600 5 0A00; 9600 1 0A00", "0606",
+            "[1] screen number 5; [2] screen number 2; [1] resets 1; [2] resets 0");
+        row("each its own speed", "--screen 1,2 --speed 9600",
+            "9600 1 0D01; 19200 1 0A00; 19200 2 0A00; 9600 2 0A00", "060606",
+            "[1] listening at 19200 bit/s; [2] listening at 9600 bit/s; [2] garbled: sent at "
+            "19200 bit/s");
+    }
+    void sharesALine()
+    {
+        QFETCH(QString, options);
+        QFETCH(S, steps);
+        QFETCH(QByteArray, answers);
+        QFETCH(S, expected);
+        krn::test::VScreenProcess screen;
+        QVERIFY2(screen.start(options.split(' ', Qt::SkipEmptyParts)),
+                 qPrintable(screen.errorText()));
+        QSerialPort port(screen.device());
+        port.setParity(QSerialPort::OddParity);
+        QVERIFY2(port.open(QIODevice::ReadWrite), qPrintable(port.errorString()));
+        QByteArray got;
+        for (const QString& step : steps) {
+            const S fields = step.split(' ');
+            QVERIFY(port.setBaudRate(fields[0].toInt()));
+            QVERIFY(port.write(frameTo(fields[1].toInt(), hex(fields[2]))) > 0);
+            got += readUntilQuiet(port);
+        }
+        QCOMPARE(got, answers);
+        const QString text = screen.logLines().join('\n') + '\n' + screen.stop();
+        for (const QString& piece : expected)
+            QVERIFY2(text.contains(piece), qPrintable(piece + "\n" + text));
+    }
+
+    // A paced answer comes no earlier than the frame's and its own time on the
+    // wire at 11 bits a byte, and not much later either.
+    void paces_data()
+    {
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<int>("baud");
+        QTest::addColumn<int>("payload");
+        QTest::addColumn<double>("extraMs");
+        QTest::newRow("9600, longest frame") << "--pace" << 9600 << 249 << 0.0;
+        QTest::newRow("57600, the client's speed") << "--pace" << 57600 << 249 << 0.0;
+        QTest::newRow("a delay comes on top") << "--pace --delay 100" << 9600 << 100 << 100.0;
+        QTest::newRow("tcp at --speed")
+            << "--pace --speed 19200 --listen 127.0.0.1:0 --no-pty" << 19200 << 249 << 0.0;
+        QTest::newRow("tcp at 9600 without --speed")
+            << "--pace --listen 127.0.0.1:0 --no-pty" << 9600 << 249 << 0.0;
+    }
+    void paces()
+    {
+        QFETCH(QString, options);
+        QFETCH(int, baud);
+        QFETCH(int, payload);
+        QFETCH(double, extraMs);
+        constexpr double kSlackMs = 250; // a loaded machine answers late, never early
+        krn::test::VScreenProcess screen;
+        QVERIFY2(screen.start(options.split(' ')), qPrintable(screen.errorText()));
+        std::unique_ptr<QIODevice> line;
+        if (screen.listenPort() != 0) {
+            auto socket = std::make_unique<QTcpSocket>();
+            socket->connectToHost(QStringLiteral("127.0.0.1"), screen.listenPort());
+            QVERIFY(socket->waitForConnected(3000));
+            line = std::move(socket);
+        } else {
+            auto port = std::make_unique<QSerialPort>(screen.device());
+            port->setParity(QSerialPort::OddParity);
+            QVERIFY(port->setBaudRate(baud));
+            QVERIFY2(port->open(QIODevice::ReadWrite), qPrintable(port->errorString()));
+            line = std::move(port);
+        }
+        const QByteArray bytes = frame(hex("0A") + QByteArray(payload, 'U'));
+        const double expectedMs = (bytes.size() + 1) * 11 * 1000.0 / baud + extraMs;
+        QElapsedTimer clock;
+        clock.start();
+        QVERIFY(line->write(bytes) == bytes.size());
+        QVERIFY(line->waitForReadyRead(3000));
+        const double ms = clock.nsecsElapsed() / 1e6;
+        QCOMPARE(line->readAll(), hex("06"));
+        qInfo("answer after %.1f ms, line time %.1f ms", ms, expectedMs);
+        QVERIFY2(ms >= expectedMs && ms <= expectedMs + kSlackMs,
+                 qPrintable(QString("%1 ms, line time %2 ms").arg(ms).arg(expectedMs)));
+        QVERIFY(screen.stop().contains("1 answered"));
+    }
+
+    // A raw TCP client, alone or beside the pty. `before`: what an earlier
+    // client sent before it went away; `chunks`: pieces of this client's
+    // write, 50 ms apart.
+    void listens_data()
+    {
+        QTest::addColumn<QString>("options");
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<S>("chunks");
+        QTest::addColumn<QByteArray>("answers");
+        QTest::addColumn<QString>("expected");
+        const QString r = QString::fromLatin1(frame(hex("0A00")).toHex());
+        const QString tcp = QStringLiteral("--listen 127.0.0.1:0");
+        QTest::newRow("good frame") << tcp << QByteArray() << S{r} << hex("06")
+                                    << "tcp | 5A A5 07 01 00 0A 00 F3 | screen 1";
+        QTest::newRow("in pieces") << tcp << QByteArray() << S{r.left(6), r.mid(6)} << hex("06")
+                                   << "frames 2 good, 0 bad checksum, 0 bytes skipped, 2 answered";
+        QTest::newRow("bad checksum") << tcp << QByteArray() << S{r.left(14) + "00"} << QByteArray()
+                                      << "checksum bad (F3 expected)";
+        QTest::newRow("tcp only") << tcp + " --no-pty" << QByteArray() << S{r} << hex("06")
+                                  << "1 answered";
+        QTest::newRow("a half frame of an earlier client is dropped")
+            << tcp << hex("5AA50701") << S{r} << hex("06")
+            << "frames 2 good, 0 bad checksum, 0 bytes skipped, 2 answered";
+    }
+    void listens()
+    {
+        QFETCH(QString, options);
+        QFETCH(QByteArray, before);
+        QFETCH(S, chunks);
+        QFETCH(QByteArray, answers);
+        QFETCH(QString, expected);
+        krn::test::VScreenProcess screen;
+        QVERIFY2(screen.start(options.split(' ')), qPrintable(screen.errorText()));
+        QVERIFY(screen.listenUrl().startsWith("tcp://127.0.0.1:"));
+        const bool pty = !options.contains("--no-pty");
+        QCOMPARE(screen.device() == screen.listenUrl(), !pty);
+        const auto connectClient = [&](QTcpSocket& socket) {
+            socket.connectToHost(QStringLiteral("127.0.0.1"), screen.listenPort());
+            return socket.waitForConnected(3000);
+        };
+        if (!before.isEmpty()) {
+            QTcpSocket earlier;
+            QVERIFY(connectClient(earlier));
+            earlier.write(before);
+            QVERIFY(earlier.waitForBytesWritten(1000));
+            earlier.disconnectFromHost();
+            QVERIFY(screen.waitForLines(2)); // connected, disconnected
+        }
+        QTcpSocket client;
+        QVERIFY(connectClient(client));
+        // One client at a time: a second is turned away, the first keeps its line.
+        QTcpSocket second;
+        QVERIFY(connectClient(second));
+        QVERIFY(second.state() == QAbstractSocket::UnconnectedState ||
+                second.waitForDisconnected(3000));
+        for (const QString& chunk : chunks) {
+            client.write(hex(chunk));
+            QVERIFY(client.waitForBytesWritten(1000));
+            QTest::qWait(50);
+        }
+        QCOMPARE(readUntilQuiet(client), answers);
+        if (pty) { // the pty answers beside it
+            QSerialPort port(screen.device());
+            QVERIFY2(port.open(QIODevice::ReadWrite), qPrintable(port.errorString()));
+            QVERIFY(port.write(frame(hex("0A00"))) > 0);
+            QCOMPARE(readUntilQuiet(port), hex("06"));
+        }
+        const QString text = screen.logLines().join('\n') + '\n' + screen.stop();
+        QVERIFY2(text.contains(expected), qPrintable(text));
+        QVERIFY2(text.contains("turned away"), qPrintable(text));
+    }
+
+    // Glyph files: as named for one screen, FILE-N for each of several. A
+    // glyph frame "SCREEN BYTE" goes out, then every file must hold its cells.
+    void drawsEachScreensGlyphs_data()
+    {
+        QTest::addColumn<QString>("screens");
+        QTest::addColumn<S>("frames");
+        QTest::addColumn<S>("files");
+        QTest::newRow("one screen")
+            << "1" << S{"1 80"} << S{"glyphs.txt=cell 0 offset 0 8x16\n#......."};
+        QTest::newRow("each of several")
+            << "1,2,3" << S{"2 01", "255 80"}
+            << S{"glyphs-2.txt=.......#", "glyphs-1.txt=#.......", "glyphs-3.txt=#......."};
+        QTest::newRow("one not addressed")
+            << "1,2" << S{"2 01"} << S{"glyphs-2.txt=.......#", "glyphs-1.txt=", "!glyphs.txt"};
+    }
+    void drawsEachScreensGlyphs()
+    {
+        QFETCH(QString, screens);
+        QFETCH(S, frames);
+        QFETCH(S, files);
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        krn::test::VScreenProcess screen;
+        QVERIFY2(screen.start({"--screen", screens, "--glyphs-text", dir.filePath("glyphs.txt")}),
+                 qPrintable(screen.errorText()));
+        QSerialPort port(screen.device());
+        QVERIFY2(port.open(QIODevice::ReadWrite), qPrintable(port.errorString()));
+        for (const QString& f : frames) {
+            QVERIFY(port.write(
+                        frameTo(f.section(' ', 0, 0).toInt(), hex("14" + f.section(' ', 1)))) > 0);
+            QVERIFY(port.waitForBytesWritten(1000));
+        }
+        QVERIFY(screen.waitForLines(frames.size()));
+        screen.stop(); // the files are written once more at the end
+        for (const QString& f : files) {
+            QFile file(dir.filePath(f.section('=', 0, 0).remove('!')));
+            QCOMPARE(file.exists(), !f.startsWith('!'));
+            if (file.exists()) {
+                QVERIFY(file.open(QIODevice::ReadOnly));
+                const QString text = QString::fromLatin1(file.readAll());
+                const QString piece = f.section('=', 1);
+                QVERIFY2(piece.isEmpty() ? text.isEmpty() : text.contains(piece), qPrintable(text));
+            }
+        }
+    }
+
+    // Chunks "AT_MS COUNT BAUD" in order; then when the byte before `end` was
+    // through, and the speed of the bytes [begin, end).
+    void clocksTheLine_data()
+    {
+        QTest::addColumn<S>("chunks");
+        QTest::addColumn<qint64>("end");
+        QTest::addColumn<qint64>("throughNs");
+        QTest::addColumn<qint64>("begin");
+        QTest::addColumn<int>("speed");
+        const auto row = [](const char* name, const char* chunks, qint64 end, qint64 ns,
+                            qint64 begin, int speed) {
+            QTest::newRow(name) << items(chunks) << end << ns << begin << speed;
+        };
+        // 11 bits at 9600 bit/s: 1145833.3 ns a byte.
+        row("one chunk", "0 8 9600", 8, 9166667, 0, 9600);
+        row("within a chunk", "0 16 9600", 8, 9166667, 4, 9600);
+        row("queued behind the one before", "0 8 9600; 1 8 9600", 16, 18333334, 8, 9600);
+        row("after a pause", "0 8 9600; 100 8 9600", 16, 109166667, 0, 9600);
+        row("speed changed on the way", "0 4 9600; 20 4 19200", 8, 22291667, 3, 0);
+        row("a chunk at one speed", "0 4 9600; 20 4 19200", 6, 21145834, 4, 19200);
+    }
+    void clocksTheLine()
+    {
+        QFETCH(S, chunks);
+        QFETCH(qint64, end);
+        QFETCH(qint64, throughNs);
+        QFETCH(qint64, begin);
+        QFETCH(int, speed);
+        LineClock clock;
+        for (const QString& chunk : chunks) {
+            const S f = chunk.split(' ');
+            clock.received(f[0].toLongLong() * 1'000'000, f[1].toLongLong(), f[2].toInt());
+        }
+        QCOMPARE(clock.throughAt(end), throughNs);
+        QCOMPARE(clock.speedOf(begin, end), speed);
+    }
+
+    // Command lines: what is refused and why, or what a good one means.
+    void readsItsOptions_data()
+    {
+        QTest::addColumn<QString>("arguments");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("several screens")
+            << "--screen 0,254:nak,7 --mode silent --speed 57600 --pace --listen [::1]:0"
+            << "0:1 254:2 7:1 57600 pace ::1:0 pty";
+        QTest::newRow("tcp only") << "--listen localhost:7001 --no-pty"
+                                  << "1:0 0 127.0.0.1:7001";
+        QTest::newRow("a number twice") << "--screen 1,2,1"
+                                        << "--screen names 1 twice";
+        QTest::newRow("unknown mode") << "--screen 3:loud"
+                                      << "--screen needs numbers";
+        QTest::newRow("number too big") << "--screen 256"
+                                        << "--screen needs numbers";
+        QTest::newRow("empty item") << "--screen 1,,2"
+                                    << "--screen needs numbers";
+        QTest::newRow("speed too low") << "--speed 10"
+                                       << "--speed needs a whole number from 50";
+        QTest::newRow("no port") << "--listen 127.0.0.1"
+                                 << "--listen needs an address";
+        QTest::newRow("host by name") << "--listen example.org:80"
+                                      << "--listen needs an address";
+        QTest::newRow("no line at all") << "--no-pty"
+                                        << "--no-pty needs --listen";
+    }
+    void readsItsOptions()
+    {
+        QFETCH(QString, arguments);
+        QFETCH(QString, expected);
+        QString error;
+        bool help = false;
+        const auto o =
+            VScreenOptions::parse(S{"krntools-vscreen"} + arguments.split(' '), &error, &help);
+        QString actual = error;
+        if (o) {
+            S parts;
+            for (const ScreenSetup& s : o->screens)
+                parts << QString("%1:%2").arg(s.number).arg(int(s.mode));
+            parts << QString::number(o->speed);
+            if (o->pace)
+                parts << "pace";
+            if (o->listenHost)
+                parts << QString("%1:%2").arg(o->listenHost->toString()).arg(o->listenPort);
+            if (o->pty)
+                parts << "pty";
+            actual = parts.join(' ');
+        }
+        QVERIFY2(actual.startsWith(expected), qPrintable(actual));
     }
 };
 
