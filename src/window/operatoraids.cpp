@@ -1,6 +1,8 @@
 #include "operatoraids.h"
 
 #include "controltips.h"
+#include "core/failure.h"
+#include "glyphsample.h"
 #include "link/portpinning.h"
 #include "logviewer.h"
 #include "strings/stringtable.h"
@@ -8,15 +10,18 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QBuffer>
 #include <QComboBox>
 #include <QEvent>
+#include <QLabel>
 #include <QPushButton>
 
 namespace krn {
 
 namespace {
 constexpr int SerialPortList = 1;
-}
+constexpr int ClockLanguageList = 8;
+} // namespace
 
 OperatorAids::OperatorAids(QWidget& window, const Controls& ui, QString trafficLog,
                            PortPinning* pins)
@@ -33,6 +38,7 @@ OperatorAids::OperatorAids(QWidget& window, const Controls& ui, QString trafficL
     m_window.setContextMenuPolicy(Qt::ActionsContextMenu);
 
     m_ui.ComboNo[SerialPortList]->installEventFilter(this);
+    m_ui.LabTime->installEventFilter(this);
 }
 
 OperatorAids::~OperatorAids()
@@ -104,11 +110,36 @@ QString OperatorAids::pinAfterUse(qint32 port)
     return m_pins ? m_pins->pinAfterUse(port) : QString();
 }
 
+QString OperatorAids::clockTip() const
+{
+    const QString text = strings::load(strings::TipClockPreview).toHtmlEscaped();
+    // The clock's glyphs as the download draws them: the glyph canvas's font,
+    // the clock the language list shows (no pick counts as the English one).
+    GlyphSample sample;
+    try {
+        sample.setGlyphs(m_ui.PicFont->font(), m_ui.ComboNo[ClockLanguageList]->currentIndex());
+    } catch (const Failure&) {
+        return text;
+    }
+    sample.resize(sample.sizeHint());
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !sample.grab().save(&buffer, "PNG"))
+        return text;
+    return QStringLiteral("<p>%1</p><img src=\"data:image/png;base64,%2\">")
+        .arg(text, QString::fromLatin1(png.toBase64()));
+}
+
 bool OperatorAids::eventFilter(QObject* watched, QEvent* event)
 {
-    // Looked up when asked, so an adapter plugged in meanwhile is found.
-    if (watched == m_ui.ComboNo[SerialPortList] && event->type() == QEvent::ToolTip)
-        m_ui.ComboNo[SerialPortList]->setToolTip(portTip());
+    // Both looked up when asked: an adapter plugged in meanwhile is found, and
+    // the glyphs follow the font and language chosen since.
+    if (event->type() == QEvent::ToolTip) {
+        if (watched == m_ui.ComboNo[SerialPortList])
+            m_ui.ComboNo[SerialPortList]->setToolTip(portTip());
+        else if (watched == m_ui.LabTime)
+            m_ui.LabTime->setToolTip(clockTip());
+    }
     return QObject::eventFilter(watched, event);
 }
 

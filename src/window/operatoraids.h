@@ -44,6 +44,9 @@ public:
 
     // The serial-port list's tooltip for its current item.
     QString portTip() const;
+    // The clock preview's tooltip: what it is, and the glyph cells exactly as
+    // the download would send them now.
+    QString clockTip() const;
     // After a command went out on `port`; returns the path pinned, if any.
     QString pinAfterUse(qint32 port);
 

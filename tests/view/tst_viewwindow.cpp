@@ -30,6 +30,7 @@
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
+#include <bit>
 
 using namespace Qt::StringLiterals;
 
@@ -118,6 +119,8 @@ private Q_SLOTS:
     void tips();
     void logShortcut();
     void portTip();
+    void clockTip_data();
+    void clockTip();
 
 private:
     std::unique_ptr<Harness> h;
@@ -369,6 +372,53 @@ void TestViewWindow::portTip()
          {u"串口2 opens /dev/ttyUSB0"_s, u"Device: FT232R USB UART"_s, u"Maker: FTDI"_s,
           u"Serial number: A50285BI"_s, u"Once a command has gone out"_s})
         QVERIFY2(tip.contains(part), qPrintable(tip));
+}
+
+void TestViewWindow::clockTip_data()
+{
+    QTest::addColumn<double>("size"); // chosen before hovering; 0: as stored
+    QTest::addColumn<int>("language");
+    QTest::newRow("stored 宋体 12, Chinese clock") << 0.0 << 0;
+    QTest::newRow("10.5 chosen, English clock") << 10.5 << 1;
+}
+
+// Hovering over the clock preview shows the glyph cells as the download would
+// send them: every lit bit of the rasterised table, and nothing else, is red.
+void TestViewWindow::clockTip()
+{
+    QFETCH(double, size);
+    QFETCH(int, language);
+    QVERIFY(h->start("[About]\nSend_TimeFont=宋体\nSend_TimeSize=12\n"));
+    h->ui().ComboNo[8]->setCurrentIndex(language);
+    h->window->ComboNo_Click(8);
+    if (size > 0) {
+        h->size = size;
+        h->click(6);
+    }
+    QLabel* preview = h->ui().LabTime;
+    QHelpEvent hover(QEvent::ToolTip, QPoint(5, 5), preview->mapToGlobal(QPoint(5, 5)));
+    QApplication::sendEvent(preview, &hover);
+    const QString tip = preview->toolTip();
+    const QString marker = u"data:image/png;base64,"_s;
+    const qsizetype at = tip.indexOf(marker);
+    QVERIFY2(at > 0, qPrintable(tip.left(200)));
+    const QByteArray png =
+        QByteArray::fromBase64(tip.mid(at + marker.size()).section(u'"', 0, 0).toLatin1());
+    const QImage shown = QImage::fromData(png, "PNG");
+    QVERIFY(!shown.isNull());
+    int red = 0;
+    for (int y = 0; y < shown.height(); ++y)
+        for (int x = 0; x < shown.width(); ++x)
+            red += shown.pixelColor(x, y) == QColor(255, 0, 0);
+
+    QFont sent(u"Unifont"_s);
+    sent.setPointSizeF(size > 0 ? size : 12);
+    int lit = 0;
+    for (const QChar c : krn::glyphs::glyphText(language))
+        for (const char byte : krn::glyphs::rasterise(sent, c))
+            lit += std::popcount(quint8(byte));
+    QVERIFY(lit > 0);
+    QCOMPARE(red, lit * 4); // each glyph pixel drawn 2 x 2
 }
 
 QTEST_MAIN(TestViewWindow)
