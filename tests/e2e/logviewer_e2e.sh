@@ -56,7 +56,7 @@ sleep 0.3
 # xdotool types "l" unreliably on Xvfb's keymap: a path without one, through a
 # link of our own to the work folder.
 short="/tmp/krnv$$"
-ln -s "$work" "$short" || fail "cannot link $short"
+ln -sfn "$work" "$short" || fail "cannot link $short"
 trap 'rm -f "$short"; cleanup' EXIT
 xdotool key ctrl+a
 xdotool type --delay 30 "$short/saved.txt"
