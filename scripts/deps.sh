@@ -6,7 +6,9 @@ set -euo pipefail
 packages=(build-essential cmake qt6-base-dev qt6-serialport-dev libx11-dev
           fonts-unifont fonts-wqy-zenhei qt6-translations-l10n
           xvfb xauth xdotool x11-utils imagemagick
-          dpkg-dev fakeroot file lintian desktop-file-utils appstream librsvg2-bin)
+          dpkg-dev fakeroot file lintian desktop-file-utils appstream librsvg2-bin
+          clang libclang-rt-14-dev
+          ser2net)
 
 missing=()
 for p in "${packages[@]}"; do

@@ -4,6 +4,7 @@
 #include "core/programvalues.h"
 #include "core/qteventpump.h"
 #include "krn_version.h"
+#include "link/anyline.h"
 #include "link/link.h"
 #include "link/portmap.h"
 #include "link/qtserialport.h"
@@ -56,7 +57,7 @@ int main(int argc, char* argv[])
     loadQtTranslations(app, qtTranslator);
 
     krn::ProgramValues values;
-    krn::ProfileFile file(krn::settingsPathFor(QCoreApplication::applicationDirPath()));
+    krn::ProfileFile file(krn::settingsLocationFor(QCoreApplication::applicationDirPath()));
     krn::Settings settings(file);
     krn::MessageBoxSink boxes;
     krn::DialogFontChooser fontChooser;
@@ -66,7 +67,8 @@ int main(int argc, char* argv[])
     events.add(&trafficLog);
 
     krn::PortMap ports(&settings);
-    krn::QtSerialPort line;
+    // A port may name a device server (tcp://, rfc2217://) instead of a device.
+    krn::AnyLine line(std::make_unique<krn::QtSerialPort>());
     krn::SteadyClock clock;
     krn::QtEventPump pump;
     krn::Link link(values.link, line, ports, clock, pump, &events);
@@ -84,5 +86,9 @@ int main(int argc, char* argv[])
     boxes.setParent(&window);
     fontChooser.setParent(&window);
     window.show();
+    // Told once: with no folder to write, nothing picked in this run is kept.
+    if (!file.persistent())
+        boxes.show(krn::strings::load(krn::strings::ChoicesNotKept),
+                   krn::strings::load(krn::strings::PromptTitle), krn::MessageIcon::Exclamation);
     return QApplication::exec();
 }

@@ -57,12 +57,16 @@ double leadingNumber(QStringView text)
     bool ok = false;
     const double value = literal.toDouble(&ok);
     // toDouble refuses values beyond double range: one too small to represent
-    // ("1e-400") comes back as 0 and is 0; one too large keeps its sign so the
-    // conversion that follows reports an overflow rather than reading 0.
-    if (ok || value == 0.0)
+    // ("1e-400") comes back as 0 and is a zero of its own sign, as the nearest
+    // double is; one too large keeps its sign so the conversion that follows
+    // reports an overflow rather than reading 0.
+    if (ok)
         return value;
-    return literal.startsWith(u'-') ? -std::numeric_limits<double>::infinity()
-                                    : std::numeric_limits<double>::infinity();
+    const bool negative = literal.startsWith(u'-');
+    if (value == 0.0)
+        return negative ? -0.0 : 0.0;
+    return negative ? -std::numeric_limits<double>::infinity()
+                    : std::numeric_limits<double>::infinity();
 }
 
 double roundHalfEven(double value)

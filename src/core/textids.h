@@ -73,11 +73,33 @@ enum Id : quint16 {
     NoSuchPortDevice = 9080, // %1 list text
     PortDevice = 9081,       // %1 list text, %2 device
 
+    ChoicesNotKept = 9100, // no folder for the settings file can be written
+
     HelpUsage = 9150, // the window's --help, line by line
     HelpPurpose = 9151,
     HelpOptionHelp = 9152,
     HelpOptionVersion = 9153,
     HelpSettings = 9154,
+
+    // Network lines through serial device servers.
+    NetNotAnAddress = 9300,
+    NetNoHost = 9301,
+    NetNoPort = 9302,
+    NetBadPort = 9303,
+    NetRefused = 9304,
+    NetHostNotFound = 9305,
+    NetNoRoute = 9306,
+    NetTimedOut = 9307,
+    NetConnectFailed = 9308,
+    NetClosedWhileOpening = 9309,
+    NetClosedByServer = 9310,
+    NetNotOpen = 9311,
+    NetSendFailed = 9312,
+    Rfc2217Refused = 9313,
+    Rfc2217NoAnswer = 9314,
+    Rfc2217SettingsRefused = 9315,
+    NetRawTcpNote = 9316,
+    NetRfc2217Note = 9317,
 };
 
 } // namespace krn::strings

@@ -3,19 +3,40 @@
 #include <QString>
 #include <QStringView>
 #include <QtGlobal>
+#include <memory>
 
 namespace krn {
 
+// Where krntools.ini is read from, and whether choices written to it last
+// beyond this run.
+struct SettingsLocation {
+    QString path;
+    // False when neither the executable's folder nor the per-user folder can
+    // be written: the file is still read, but choices stay in memory.
+    bool persistent = true;
+};
+
 // An initialization file with profile semantics: section and key names are
 // case-insensitive, blanks around '=' are ignored, surrounding quotes are
-// stripped on read. The file is read afresh by every call and rewritten
-// atomically by every write, which changes only the one key's line and keeps
-// every other line, comment, order and line ending.
+// stripped on read. The file is read once into a model that keeps every byte
+// and is read again only when it changed on disk; a write changes only the one
+// key's line, keeps every other line, comment, order and line ending, and
+// replaces the file atomically.
 class ProfileFile {
 public:
-    explicit ProfileFile(QString path) : m_path(std::move(path)) {}
+    enum class Keep {
+        OnDisk,   // every write replaces the file
+        InMemory, // writes change only what this object reads back
+    };
+
+    explicit ProfileFile(QString path, Keep keep = Keep::OnDisk);
+    explicit ProfileFile(const SettingsLocation& location);
+    ~ProfileFile();
+    ProfileFile(const ProfileFile&) = delete;
+    ProfileFile& operator=(const ProfileFile&) = delete;
 
     const QString& path() const { return m_path; }
+    bool persistent() const { return m_keep == Keep::OnDisk; }
 
     // Optional sign and leading decimal digits of the value ("64px" -> 64,
     // "px" -> 0); a missing file, section or key gives `defaultValue`.
@@ -27,16 +48,30 @@ public:
     QString readText(QStringView section, QStringView key, const QString& defaultValue,
                      int capacity = 60) const;
 
-    // Creates the file and the section when missing. Returns false when the
-    // file could not be written; the caller may ignore that.
+    // Creates the file and the section when missing. The value is cut at its
+    // first line break and loses its leading blanks, which a read would drop
+    // anyway. Returns false when the file was not written (kept in memory
+    // only, refused, or failed); the caller may ignore that. A section or key
+    // name that the file could not give back (one with '=', ']', a line
+    // break or surrounding blanks) is refused.
     bool writeText(QStringView section, QStringView key, const QString& value);
 
 private:
+    class Model;
+
     QString m_path;
+    Keep m_keep = Keep::OnDisk;
+    std::unique_ptr<Model> m_model;
 };
 
 // Where krntools.ini lives: beside the executable, or in the per-user
-// configuration folder when the executable's folder cannot be written.
+// configuration folder (`perUserDir`, the system's one when empty) when the
+// executable's folder cannot be written. When neither can be written, the
+// file that is there to read (the per-user one, else the one beside the
+// executable) with `persistent` false.
+SettingsLocation settingsLocationFor(const QString& executableDir, const QString& perUserDir = {});
+
+// The path of settingsLocationFor().
 QString settingsPathFor(const QString& executableDir);
 
 } // namespace krn

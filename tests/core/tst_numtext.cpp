@@ -18,6 +18,7 @@ private Q_SLOTS:
         row("- 5", "0 0 0 0 0 0");
         row("\uFF11\uFF12", "0 0 0 0 0 0"); // full-width digits
         row("1e-400", "0 0 0 0 0 0");
+        row("-4001e-400", "-0 0 0 0 0 0"); // too small for a double: a zero of its sign
         row("-1e400", "-inf - - -");
         row("255.5", "255.5 256 256 -");
         row("32767.5", "32767.5 32768 - -");
@@ -41,7 +42,9 @@ private Q_SLOTS:
                 return m.args.value(0).literal == shown ? QString("-") : QString::number(m.id);
             }
         };
-        QStringList got{shown, run(krn::toInt32, value), run(krn::toInt16, value),
+        // QString::number shows a negative zero as "0".
+        QStringList got{value == 0 && std::signbit(value) ? QString("-0") : shown,
+                        run(krn::toInt32, value), run(krn::toInt16, value),
                         run(krn::toByte, value)};
         if (qIsFinite(value) && value == std::floor(value))
             got << run(krn::wholeToInt16, qint64(value)) << run(krn::wholeToByte, qint64(value));

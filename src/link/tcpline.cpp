@@ -1,0 +1,233 @@
+#include "tcpline.h"
+
+#include "core/failure.h"
+#include "netaddress.h"
+#include "strings/stringtable.h"
+
+#include <QEventLoop>
+#include <QTimer>
+
+namespace krn {
+
+TcpLine::TcpLine(std::chrono::milliseconds limit) : m_limit(limit)
+{
+    QObject::connect(&m_socket, &QTcpSocket::readyRead, &m_socket, [this] { onReadyRead(); });
+    QObject::connect(&m_socket, &QTcpSocket::errorOccurred, &m_socket,
+                     [this](QAbstractSocket::SocketError e) { onError(e); });
+    QObject::connect(&m_socket, &QTcpSocket::disconnected, &m_socket, [this] { onDisconnected(); });
+}
+
+TcpLine::~TcpLine()
+{
+    // Aborting emits signals whose handlers would reach into a half-destroyed line.
+    m_socket.blockSignals(true);
+    m_socket.abort();
+}
+
+bool TcpLine::isOpen() const
+{
+    return m_phase == Phase::Open;
+}
+
+QString TcpLine::settingsText(const LineSettings& settings)
+{
+    return QStringLiteral("%1 8O1").arg(settings.baudRate);
+}
+
+QString TcpLine::limitSeconds() const
+{
+    return QString::number(double(m_limit.count()) / 1000.0);
+}
+
+QString TcpLine::settingsNote(const LineSettings& settings) const
+{
+    return strings::load(strings::NetRawTcpNote).arg(settingsText(settings));
+}
+
+void TcpLine::open(const QString& address, const LineSettings& settings)
+{
+    const NetAddress net = NetAddress::parse(address);
+    m_socket.abort(); // whatever the last close left lingering
+    m_phase = Phase::Opening;
+    m_input.clear();
+    m_fault.reset();
+    m_openError.reset();
+    m_host = net.host;
+    m_hostPort = net.hostPort();
+    resetSession();
+
+    m_openDeadline = QDeadlineTimer(m_limit, Qt::PreciseTimer);
+    m_socket.connectToHost(net.host, net.port);
+    waitUntil([this] { return connected() || m_openError; });
+    if (!connected()) {
+        const Message why = connectFailure(m_openError);
+        m_socket.abort();
+        m_phase = Phase::Closed;
+        throw Failure(why);
+    }
+    try {
+        startSession(settings);
+    } catch (...) {
+        m_socket.abort();
+        m_phase = Phase::Closed;
+        m_input.clear();
+        throw;
+    }
+    m_phase = Phase::Open;
+}
+
+Message TcpLine::connectFailure(std::optional<QAbstractSocket::SocketError> error) const
+{
+    if (!error)
+        return Message(strings::NetTimedOut, {m_hostPort, limitSeconds()});
+    switch (*error) {
+    case QAbstractSocket::ConnectionRefusedError:
+        return Message(strings::NetRefused, {m_hostPort});
+    case QAbstractSocket::HostNotFoundError:
+        return Message(strings::NetHostNotFound, {m_host});
+    case QAbstractSocket::NetworkError: // no route to the host or its network
+        return Message(strings::NetNoRoute, {m_hostPort});
+    case QAbstractSocket::SocketTimeoutError:
+        return Message(strings::NetTimedOut, {m_hostPort, limitSeconds()});
+    case QAbstractSocket::RemoteHostClosedError:
+        return Message(strings::NetClosedWhileOpening, {m_hostPort});
+    default:
+        return Message(strings::NetConnectFailed, {m_hostPort, m_socket.errorString()});
+    }
+}
+
+void TcpLine::close()
+{
+    if (m_phase == Phase::Closed)
+        return;
+    m_phase = Phase::Closed;
+    m_input.clear();
+    // Lets what is still queued go out before the FIN; open() aborts what is left.
+    m_socket.disconnectFromHost();
+}
+
+bool TcpLine::waitUntil(const std::function<bool()>& done)
+{
+    if (done() || m_openDeadline.hasExpired())
+        return done();
+    QEventLoop loop;
+    // Each socket event may be the one waited for; the line's own handlers run
+    // first (they were connected first).
+    QObject::connect(&m_socket, &QTcpSocket::readyRead, &loop, &QEventLoop::quit);
+    QObject::connect(&m_socket, &QTcpSocket::stateChanged, &loop, &QEventLoop::quit);
+    QObject::connect(&m_socket, &QTcpSocket::errorOccurred, &loop, &QEventLoop::quit);
+    QTimer deadline;
+    deadline.setSingleShot(true);
+    deadline.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
+    deadline.start(std::chrono::milliseconds(m_openDeadline.remainingTime()));
+    while (!done() && deadline.isActive()) {
+        if (loop.exec() != 0)
+            break; // the application is quitting: stop waiting
+    }
+    return done();
+}
+
+void TcpLine::onReadyRead()
+{
+    if (m_phase == Phase::Closed)
+        return;
+    fromWire(m_socket.readAll(), m_input);
+}
+
+void TcpLine::onError(QAbstractSocket::SocketError error)
+{
+    switch (m_phase) {
+    case Phase::Closed:
+        return;
+    case Phase::Opening:
+        if (!m_openError)
+            m_openError = error;
+        return;
+    case Phase::Open:
+        break;
+    }
+    // Like an adapter pulled out: the line closes and says why, once.
+    m_phase = Phase::Closed;
+    m_input.clear();
+    if (error == QAbstractSocket::RemoteHostClosedError || error == QAbstractSocket::NetworkError)
+        m_fault = Message(strings::NetClosedByServer, {m_hostPort});
+    else
+        m_fault = Message(strings::NetSendFailed, {m_hostPort, m_socket.errorString()});
+}
+
+void TcpLine::onDisconnected()
+{
+    if (m_phase != Phase::Open)
+        return;
+    m_phase = Phase::Closed;
+    m_input.clear();
+    if (!m_fault)
+        m_fault = Message(strings::NetClosedByServer, {m_hostPort});
+}
+
+void TcpLine::requireOpen()
+{
+    if (m_phase == Phase::Open)
+        return;
+    // A fault closed it: say what happened rather than that it is closed.
+    if (auto fault = takeFault())
+        throw Failure(std::move(*fault));
+    throw Failure(Message(strings::NetNotOpen));
+}
+
+qint64 TcpLine::bytesWaiting()
+{
+    requireOpen();
+    if (m_socket.bytesAvailable() > 0)
+        onReadyRead();
+    return m_input.size();
+}
+
+void TcpLine::discardInput()
+{
+    requireOpen();
+    if (m_socket.bytesAvailable() > 0)
+        onReadyRead();
+    m_input.clear();
+}
+
+QByteArray TcpLine::readAll()
+{
+    requireOpen();
+    if (m_socket.bytesAvailable() > 0)
+        onReadyRead();
+    return std::exchange(m_input, QByteArray());
+}
+
+void TcpLine::write(const QByteArray& bytes)
+{
+    requireOpen();
+    sendRaw(toWire(bytes));
+}
+
+void TcpLine::sendRaw(const QByteArray& bytes)
+{
+    // A server serving someone else accepts, says so and hangs up at once.
+    if (m_phase == Phase::Opening && !connected())
+        throw Failure(Message(strings::NetClosedWhileOpening, {m_hostPort}));
+    if (m_socket.write(bytes) != bytes.size())
+        throw Failure(Message(strings::NetSendFailed, {m_hostPort, m_socket.errorString()}));
+    // To the system now rather than at the next pass of the event loop.
+    m_socket.flush();
+}
+
+void TcpLine::sendQuietly(const QByteArray& bytes)
+{
+    if (!connected())
+        return;
+    m_socket.write(bytes);
+    m_socket.flush();
+}
+
+std::optional<Message> TcpLine::takeFault()
+{
+    return std::exchange(m_fault, std::nullopt);
+}
+
+} // namespace krn
