@@ -81,7 +81,7 @@ int main(int argc, char* argv[])
         .fontChooser = fontChooser,
         .commander = &commander,
         .now = &QDateTime::currentDateTime,
-        .deviceForPort = [&ports](qint32 number) { return ports.deviceFor(number); },
+        .trafficLog = trafficLog.path(),
     });
     boxes.setParent(&window);
     fontChooser.setParent(&window);

@@ -1,5 +1,6 @@
 #include "portmap.h"
 
+#include "serialdevices.h"
 #include "settings/settings.h"
 
 #include <QSerialPortInfo>
@@ -46,7 +47,13 @@ QString PortMap::deviceFor(qint32 portNumber) const
 #ifdef Q_OS_WIN
     return QStringLiteral("COM%1").arg(portNumber);
 #else
-    const QStringList devices = systemDevices();
+    QStringList devices;
+    if (m_devices) {
+        for (const SerialDevice& device : m_devices->list())
+            devices << device.location;
+    } else {
+        devices = systemDevices();
+    }
     return portNumber <= devices.size() ? devices.at(portNumber - 1) : QString();
 #endif
 }

@@ -6,6 +6,7 @@
 
 namespace krn {
 
+class SerialDevices;
 class Settings;
 
 // Which device a serial port number opens. The [Ports] section of the
@@ -14,7 +15,11 @@ class Settings;
 // n-th serial device the system lists, sorted by name, elsewhere.
 class PortMap {
 public:
-    explicit PortMap(const Settings* settings = nullptr) : m_settings(settings) {}
+    // `devices`: the system's list as a test sets it; absent, the system's own.
+    explicit PortMap(const Settings* settings = nullptr, const SerialDevices* devices = nullptr)
+        : m_settings(settings), m_devices(devices)
+    {
+    }
 
     // Empty when the number maps to nothing.
     QString deviceFor(qint32 portNumber) const;
@@ -25,6 +30,7 @@ public:
 
 private:
     const Settings* m_settings;
+    const SerialDevices* m_devices;
 };
 
 } // namespace krn

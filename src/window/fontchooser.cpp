@@ -1,16 +1,17 @@
 #include "fontchooser.h"
 
-#include <QFontDialog>
+#include "clockfontdialog.h"
 
 namespace krn {
 
 std::optional<QFont> DialogFontChooser::choose(const QFont& initial)
 {
-    bool ok = false;
-    const QFont font = QFontDialog::getFont(&ok, initial, m_parent);
-    if (!ok)
+    ClockFontDialog dialog(m_parent);
+    dialog.setClockLanguage(m_clockLanguage);
+    dialog.setHeldFont(initial);
+    if (dialog.exec() != QDialog::Accepted)
         return std::nullopt;
-    return font;
+    return dialog.chosenFont();
 }
 
 } // namespace krn

@@ -1,9 +1,12 @@
 #include "krn_tools.h"
 
 #include "clockfont.h"
+#include "clockfontdialog.h"
 #include "clockpreview.h"
 #include "commands/commander.h"
 #include "commands/linkfinderline.h"
+#include "commands/trafficlog.h"
+#include "commandwatch.h"
 #include "core/failure.h"
 #include "core/messages.h"
 #include "core/numtext.h"
@@ -11,14 +14,15 @@
 #include "finderdialog.h"
 #include "fontchooser.h"
 #include "icons.h"
+#include "link/portpinning.h"
 #include "listcontents.h"
 #include "listops.h"
+#include "operatoraids.h"
 #include "outcomebox.h"
 #include "settings/settings.h"
 #include "strings/stringtable.h"
 
 #include <QComboBox>
-#include <QEvent>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -60,19 +64,31 @@ KRN_Tools::KRN_Tools(WindowDeps deps, QWidget* parent)
 {
     if (!m_deps.now)
         m_deps.now = &QDateTime::currentDateTime;
-    if (!m_deps.deviceForPort)
-        m_deps.deviceForPort = [](qint32) { return QString(); };
+    if (!m_deps.pins) {
+        Settings& ini = m_deps.settings;
+        m_systemDevices = std::make_unique<SystemSerialDevices>();
+        m_ownPins = std::make_unique<PortPinning>(
+            *m_systemDevices, [&ini](qint32 n) { return ini.portMapping(n); },
+            [&ini](qint32 n, const QString& path) { return ini.setPortMapping(n, path); });
+        m_deps.pins = m_ownPins.get();
+    }
+    if (m_deps.trafficLog.isEmpty())
+        m_deps.trafficLog = TrafficLogFile::defaultPath();
 
     setWindowTitle(QStringLiteral("duzov V2.1 --- 15.通用显示屏"));
     setWindowIcon(icons::windowIcon());
     setFixedSize(627, 312);
 
+    m_aids = new OperatorAids(*this, m_ui, m_deps.trafficLog, m_deps.pins);
     wireControls();
     // The clock runs from the moment the window exists, start-up included.
     m_timer1.setInterval(OneSecond);
     m_timer1.start();
     Form_Load();
+    m_aids->applyTips();
 }
+
+KRN_Tools::~KRN_Tools() = default;
 
 void KRN_Tools::wireControls()
 {
@@ -90,8 +106,6 @@ void KRN_Tools::wireControls()
     // Enter in the password box confirms, like the OK button.
     connect(m_ui.TextPass, &QLineEdit::returnPressed, this, [this] { CmdOk_Click(0); });
     connect(&m_timer1, &QTimer::timeout, this, &KRN_Tools::Timer1_Timer);
-    m_ui.ComboNo[SerialPortList]->installEventFilter(this);
-
     // The screen finder, from the screen-number list's context menu and Ctrl+F,
     // on the port the window shows. A screen chosen there is picked in the
     // speed and number lists as if by hand, so the settings remember it.
@@ -306,10 +320,20 @@ void KRN_Tools::runCommand(Command command)
     if (!m_deps.commander)
         return;
     const ProgramValues& v = m_deps.values;
-    const CommandRequest request =
-        requestFrom(command, snapshot(),
-                    ClockChoice{v.ClockLanguage, clockFont(), v.ClockFontName, v.ClockFontSize});
-    const Outcome outcome = m_deps.commander->Send_Function(request);
+    const FormSnapshot form = snapshot();
+    const CommandRequest request = requestFrom(
+        command, form, ClockChoice{v.ClockLanguage, clockFont(), v.ClockFontName, v.ClockFontSize});
+    Outcome outcome;
+    bool frameSent = false;
+    {
+        // Buttons rest and the cursor is busy until the command is done.
+        const CommandWatch watch(*m_aids, m_deps.commander->link());
+        outcome = m_deps.commander->Send_Function(request);
+        frameSent = watch.frameSent();
+    }
+    // A command went out on this port: keep its number naming the adapter.
+    if (frameSent)
+        m_aids->pinAfterUse(form.portListIndex + 1);
     presentOutcome(m_deps.boxes, outcome);
     if (!outcome.delivered())
         return;
@@ -336,10 +360,20 @@ void KRN_Tools::chooseClockFont()
     // Cancel, or anything going wrong from here on, ends the click quietly;
     // what was already applied stays.
     try {
-        const std::optional<QFont> chosen =
-            m_deps.fontChooser.choose(resolvedClockFont(m_chooserFont));
+        // Offered as held, also when this computer lacks the face: confirming
+        // it unchanged keeps the face's name.
+        m_deps.fontChooser.setClockLanguage(v.ClockLanguage);
+        const std::optional<QFont> chosen = m_deps.fontChooser.choose(m_chooserFont);
         if (!chosen)
             return;
+        // Glyphs the controller's cells would cut off are refused before
+        // anything is applied or stored.
+        const QString problem = clockFontProblem(resolvedClockFont(*chosen), v.ClockLanguage);
+        if (!problem.isEmpty()) {
+            m_deps.boxes.show(problem, strings::load(strings::ErrorTitle),
+                              MessageIcon::Exclamation);
+            return;
+        }
         m_chooserFont = *chosen;
         const QFont& font = *chosen;
         // The face goes first and stays even when the size is refused.
@@ -390,26 +424,6 @@ FormSnapshot KRN_Tools::snapshot() const
         s.hardwarePositions[i] = m_ui.ComboNoNo[i]->currentIndex();
     s.wiringCountText = m_ui.ComboNoNo[3]->currentText();
     return s;
-}
-
-bool KRN_Tools::eventFilter(QObject* watched, QEvent* event)
-{
-    // The serial-port list names the device its choice opens; looked up when
-    // asked, so an adapter plugged in meanwhile is found.
-    if (watched == m_ui.ComboNo[SerialPortList] && event->type() == QEvent::ToolTip)
-        m_ui.ComboNo[SerialPortList]->setToolTip(portDeviceText());
-    return QWidget::eventFilter(watched, event);
-}
-
-QString KRN_Tools::portDeviceText() const
-{
-    const QComboBox& list = *m_ui.ComboNo[SerialPortList];
-    if (list.currentIndex() < 0)
-        return {};
-    const QString device = m_deps.deviceForPort(list.currentIndex() + 1);
-    if (device.isEmpty())
-        return strings::render(Message{strings::NoSuchPortDevice, {list.currentText()}});
-    return strings::render(Message{strings::PortDevice, {list.currentText(), device}});
 }
 
 void KRN_Tools::report(const Failure& failure)

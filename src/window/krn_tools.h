@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 namespace krn {
 
@@ -16,7 +17,10 @@ class Commander;
 class Failure;
 class FontChooser;
 class MessageSink;
+class OperatorAids;
+class PortPinning;
 class Settings;
+class SystemSerialDevices;
 struct ProgramValues;
 
 // What the window works with. The commander may be absent (the window then
@@ -27,8 +31,11 @@ struct WindowDeps {
     MessageSink& boxes;
     FontChooser& fontChooser;
     Commander* commander = nullptr;
-    std::function<QDateTime()> now;               // the clock preview's time
-    std::function<QString(qint32)> deviceForPort; // serial port number -> device, "" for none
+    std::function<QDateTime()> now; // the clock preview's time
+    // Names the device behind each serial port number and pins the number to
+    // it once used; by default the system's devices and [Ports] of `settings`.
+    PortPinning* pins = nullptr;
+    QString trafficLog{}; // followed by the log viewer; by default the per-user one
 };
 
 // The operator window: link and panel choices, the clock preview, the
@@ -39,6 +46,7 @@ class KRN_Tools : public QWidget {
 
 public:
     explicit KRN_Tools(WindowDeps deps, QWidget* parent = nullptr);
+    ~KRN_Tools() override;
 
     const Controls& controls() const { return m_ui; }
 
@@ -55,10 +63,9 @@ public:
     // bold, italic and underline.
     QFont clockFont() const;
     qint16 AdvancedPanelShown() const { return m_gate.AdvancedPanelShown(); }
+    // Tooltips, the log viewer, the busy state and the port pinning.
+    OperatorAids& aids() const { return *m_aids; }
     const QTimer& timer() const { return m_timer1; }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void wireControls();
@@ -69,13 +76,15 @@ private:
     void chooseClockFont();
     void runCommand(Command command);
     void report(const Failure& failure);
-    QString portDeviceText() const;
 
     WindowDeps m_deps;
     Controls m_ui;
     AccessGate m_gate;
     QTimer m_timer1;
     QFont m_chooserFont; // kept between openings of the font chooser
+    std::unique_ptr<SystemSerialDevices> m_systemDevices;
+    std::unique_ptr<PortPinning> m_ownPins;
+    OperatorAids* m_aids = nullptr; // a child of the window
 };
 
 } // namespace krn
