@@ -11,6 +11,7 @@
 #include "dryrun.h"
 #include "link/link.h"
 #include "link/portmap.h"
+#include "link/anyline.h"
 #include "link/qtserialport.h"
 #include "numberlist.h"
 #include "portlisting.h"
@@ -320,7 +321,7 @@ int Runner::send(const CommandValues& values)
     SteadyClock clock;
     LinkState state;
     PortMap ports(&m_settings);
-    QtSerialPort line;
+    AnyLine line(std::make_unique<QtSerialPort>());
     Link link(state, line, ports, clock, pump, &events);
     Commander commander(link, m_settings, pump);
 
@@ -382,7 +383,7 @@ int Runner::find()
     SteadyClock clock;
     LinkState state;
     PortMap ports(&m_settings);
-    QtSerialPort line;
+    AnyLine line(std::make_unique<QtSerialPort>());
     Link link(state, line, ports, clock, pump, &events);
     LinkFinderLine finderLine(link, m_target);
     ScreenFinder finder(finderLine);
