@@ -26,14 +26,14 @@ struct FakeSystem : krn::SerialDevices {
         QDir().mkpath(byId);
     }
 
-    void plug(const QString& spec)
+    void plug(const QString& plugged)
     {
         for (const QString& old : QDir(dev).entryList(QDir::Files | QDir::System))
             QFile::remove(dev + u'/' + old);
         for (const QString& old : QDir(byId).entryList(QDir::Files | QDir::System))
             QFile::remove(byId + u'/' + old);
         devices.clear();
-        for (const QString& entry : spec.split(u';', Qt::SkipEmptyParts)) {
+        for (const QString& entry : plugged.split(u';', Qt::SkipEmptyParts)) {
             const QString name = entry.section(u'=', 0, 0);
             const QString link = entry.section(u'=', 1);
             QFile node(dev + u'/' + name);
