@@ -70,8 +70,6 @@ enum Id : quint16 {
     LineFault = 9069, // %1 device, %2 system text
     PortTimedOut = 9070,
     PortUnsupported = 9071,
-    NoSuchPortDevice = 9080, // %1 list text
-    PortDevice = 9081,       // %1 list text, %2 device
 
     ChoicesNotKept = 9100, // no folder for the settings file can be written
 

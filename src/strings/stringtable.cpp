@@ -142,9 +142,6 @@ constexpr std::array kTable{
           u"串口 %1 不支援所需的操作。請檢查轉換器和它的驅動程式。",
           u"The serial port %1 does not support a needed operation. Check the adapter and its "
           u"driver."},
-    Entry{9080, u"%1：这台电脑上没有这个串口设备", u"%1：這台電腦上沒有這個串口裝置",
-          u"%1: no such serial device on this computer"},
-    Entry{9081, u"%1：%2", u"%1：%2", u"%1: %2"},
     Entry{9100,
           u"设置文件无法保存：程序所在的文件夹和您的配置文件夹都不能写入。"
           u"本次所做的选择在程序关闭前有效，下次启动时不会被记住。",
