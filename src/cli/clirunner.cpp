@@ -9,9 +9,9 @@
 #include "core/failure.h"
 #include "core/qteventpump.h"
 #include "dryrun.h"
+#include "link/anyline.h"
 #include "link/link.h"
 #include "link/portmap.h"
-#include "link/anyline.h"
 #include "link/qtserialport.h"
 #include "numberlist.h"
 #include "portlisting.h"
@@ -112,6 +112,21 @@ TargetOutcome targetOutcome(OutcomeKind kind)
     }
     return TargetOutcome::LineFault;
 }
+
+// The engine as the tool runs it: a line that picks by address, the link over
+// it, reporting to `events`.
+struct LineEngine {
+    LineEngine(const Settings& settings, EngineEvents* events)
+        : ports(&settings), link(state, line, ports, clock, pump, events)
+    {
+    }
+    QtEventPump pump;
+    SteadyClock clock;
+    LinkState state;
+    PortMap ports;
+    AnyLine line{std::make_unique<QtSerialPort>()};
+    Link link;
+};
 
 class Runner {
 public:
@@ -317,13 +332,9 @@ int Runner::send(const CommandValues& values)
             m_progressShown = true;
         };
 
-    QtEventPump pump;
-    SteadyClock clock;
-    LinkState state;
-    PortMap ports(&m_settings);
-    AnyLine line(std::make_unique<QtSerialPort>());
-    Link link(state, line, ports, clock, pump, &events);
-    Commander commander(link, m_settings, pump);
+    LineEngine engine(m_settings, &events);
+    Link& link = engine.link;
+    Commander commander(link, m_settings, engine.pump);
 
     const QString word = commandWord(m_o.command);
     QList<TargetReport> reports;
@@ -379,12 +390,8 @@ int Runner::find()
     std::unique_ptr<TrafficLogFile> log = openLog();
     if (log)
         events.add(log.get());
-    QtEventPump pump;
-    SteadyClock clock;
-    LinkState state;
-    PortMap ports(&m_settings);
-    AnyLine line(std::make_unique<QtSerialPort>());
-    Link link(state, line, ports, clock, pump, &events);
+    LineEngine engine(m_settings, &events);
+    Link& link = engine.link;
     LinkFinderLine finderLine(link, m_target);
     ScreenFinder finder(finderLine);
 
@@ -415,8 +422,9 @@ int Runner::find()
     const std::optional<Message> fault = finderLine.fault();
     const QString why = fault ? render(*fault) : QString();
     if (result.end == FinderEnd::OpenFailed) {
-        const QString device =
-            m_target.address.isEmpty() ? ports.deviceFor(m_target.portNumber) : m_target.address;
+        const QString device = m_target.address.isEmpty()
+                                   ? engine.ports.deviceFor(m_target.portNumber)
+                                   : m_target.address;
         m_io.err << "krntools-cli: "
                  << strings::load(strings::LineNotOpened, m_language)
                         .arg(device, QString::number(result.speed), why)
