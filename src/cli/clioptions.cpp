@@ -1,8 +1,8 @@
 #include "clioptions.h"
 
+#include "commands/command.h"
 #include "numberlist.h"
 #include "strings/toolids.h"
-#include "window/accessgate.h"
 
 #include <QHash>
 #include <functional>
@@ -233,7 +233,7 @@ const std::vector<Option>& options()
          }},
         {"password", true, Hardware,
          [](CliOptions&, const QString& opt, const QString& v) -> Check {
-             if (v != AccessGate::Password)
+             if (v != HardwarePassword)
                  return error(strings::UsageWrongPassword, {opt});
              return std::nullopt;
          }},

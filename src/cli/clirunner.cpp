@@ -21,7 +21,7 @@
 #include "settings/settings.h"
 #include "strings/stringtable.h"
 #include "strings/toolids.h"
-#include "window/clockfont.h"
+#include "commands/clockfont.h"
 
 #include <QFile>
 

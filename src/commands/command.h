@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QFont>
+#include <QString>
 #include <QtGlobal>
 #include <array>
 #include <optional>
@@ -18,6 +19,10 @@ enum class Command {
     Reset,
     NewScreenNumber,
 };
+
+// The password that unlocks the hardware options, in the window and on the
+// command line alike.
+inline const QString HardwarePassword = QStringLiteral("427163");
 
 // What the front end does after a command was delivered.
 enum class FollowUp {

@@ -1,5 +1,7 @@
 #include "accessgate.h"
 
+#include "commands/command.h"
+
 #include <QLineEdit>
 
 namespace krn {
@@ -18,7 +20,7 @@ void AccessGate::toggle()
 
 void AccessGate::confirm()
 {
-    if (m_passwordBox.text() == Password) {
+    if (m_passwordBox.text() == HardwarePassword) {
         // The box keeps the entry, so closing and reopening the panel lets a
         // confirm unlock again at once.
         m_hardwareFrame.show();

@@ -21,8 +21,6 @@ public:
     {
     }
 
-    static inline const QString Password = QStringLiteral("427163");
-
     // The advanced button.
     void toggle();
     // The confirm button, or Enter in the password box. Only the exact text

@@ -1,6 +1,6 @@
 #include "clockfontdialog.h"
 
-#include "clockfont.h"
+#include "commands/clockfont.h"
 #include "core/failure.h"
 #include "core/numtext.h"
 #include "glyphfit.h"

@@ -1,8 +1,8 @@
 #include "krn_tools.h"
 
-#include "clockfont.h"
 #include "clockfontdialog.h"
 #include "clockpreview.h"
+#include "commands/clockfont.h"
 #include "commands/commander.h"
 #include "commands/linkfinderline.h"
 #include "commands/trafficlog.h"

@@ -1,7 +1,7 @@
 // The clock font chooser with real fonts and the log viewer, on their own.
 
 #include "commands/glyphs.h"
-#include "window/clockfont.h"
+#include "commands/clockfont.h"
 #include "window/clockfontdialog.h"
 #include "window/fontchooser.h"
 #include "window/glyphsample.h"
