@@ -7,6 +7,7 @@
 #include "glyphsample.h"
 #include "strings/stringtable.h"
 #include "strings/viewids.h"
+#include "textinview.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -70,6 +71,8 @@ ClockFontDialog::ClockFontDialog(QWidget* parent) : QDialog(parent)
     // Digits with a full stop, as sizes are written; no sign, no exponent.
     m_size->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral(R"(\d{0,4}(\.\d{0,2})?)")), m_size));
+    keepTextInView(*m_find);
+    keepTextInView(*m_size->lineEdit());
 
     m_bold = new QCheckBox(load(ChooserBold), this);
     m_italic = new QCheckBox(load(ChooserItalic), this);

@@ -1,6 +1,7 @@
 #include "controltable.h"
 
 #include "icons.h"
+#include "textinview.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -120,6 +121,7 @@ QWidget* create(const ControlRow& row, QWidget& parent)
             list->setCompleter(nullptr);
             list->setInsertPolicy(QComboBox::NoInsert);
             list->setEditText(caption);
+            keepTextInView(*list->lineEdit());
         }
         return list;
     }
@@ -139,6 +141,7 @@ QWidget* create(const ControlRow& row, QWidget& parent)
         box->setEchoMode(QLineEdit::Password);
         box->setStyleSheet(QStringLiteral("lineedit-password-character: 42"));
         box->setFont(face(QStringLiteral("Arial"), 15.75));
+        keepTextInView(*box);
         return box;
     }
     case PictureBox: {
