@@ -12,6 +12,21 @@
 #include <memory>
 #include <unistd.h>
 
+namespace {
+
+// X11 and Wayland programs need a display server to draw, even off the
+// screen; Windows and macOS always have what drawing needs.
+bool displayServerReachable()
+{
+#if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+#else
+    return true;
+#endif
+}
+
+} // namespace
+
 int main(int argc, char* argv[])
 {
     QStringList arguments;
@@ -20,13 +35,11 @@ int main(int argc, char* argv[])
     const krn::cli::ParseResult parsed = krn::cli::parseCommandLine(arguments);
 
     // Only the clock download draws glyphs and needs fonts; without a display
-    // it draws off-screen.
+    // server it draws off-screen.
     const bool drawsGlyphs = parsed.options &&
                              parsed.options->command == krn::cli::CliCommand::Clock &&
                              !parsed.options->help && !parsed.options->version;
-    if (drawsGlyphs && qEnvironmentVariableIsEmpty("DISPLAY") &&
-        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-        qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+    if (drawsGlyphs && !displayServerReachable() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     std::unique_ptr<QCoreApplication> app;
     if (drawsGlyphs)
