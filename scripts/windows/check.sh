@@ -3,11 +3,14 @@
 # The same clicks go first to the Linux build and then to the Windows build,
 # each against a fresh virtual screen; the frames that reach the screen must be
 # the same, byte for byte. Expects WINEPREFIX set up with COM1 -> $com1.
-# usage: check.sh <krntools.exe> <linux krntools> <krntools-vscreen> <ptymodem.so> <com1 link> <shots>
+# usage: check.sh <folder of krntools.exe> <Linux build folder> <com1 link> <shots>
 set -u
-exe=$1 linux_exe=$2 vscreen=$3 shim=$4 com1=$5 shots=$6
+exe=$1/krntools.exe cli_exe=$1/krntools-cli.exe com1=$3 shots=$4
+linux_exe=$2/krntools linux_cli=$2/krntools-cli vscreen=$2/krntools-vscreen
 . "$(dirname "$0")/../../tests/e2e/lib.sh"
 command -v wine >/dev/null || fail "wine is not installed"
+ser2net=$(command -v ser2net || echo /usr/sbin/ser2net)
+[ -x "$ser2net" ] || fail "ser2net is not installed"
 mkdir -p "$shots"
 cleanup_wine() { wineserver -k 2>/dev/null; cleanup; }
 trap cleanup_wine EXIT
@@ -27,9 +30,10 @@ box_titled() {
     done
     return 1
 }
-# Waits for the box titled $title, photographs the screen as $1 and closes the
+# Waits for the box titled $2, photographs the screen as $1 and closes the
 # box with its default button.
 answer_box() {
+    local title=$2
     wait_for 'box=$(box_titled "$title")' 150 || return 1
     sleep 0.3
     import -window root "$shots/$1"
@@ -38,15 +42,41 @@ answer_box() {
     xdotool key Return
     wait_for '! box_titled "$title" >/dev/null' 50
 }
-# Clicks at x,y of the window's client area.
-click() { xdotool mousemove --window "$wid" $(($1 + dx)) $(($2 + dy)) click 1; }
+# Clicks at x,y of the window's client area. Pressed and released apart:
+# Wine drops a click whose two halves arrive together.
+click() {
+    xdotool mousemove --window "$wid" "$1" "$2"
+    sleep 0.2
+    xdotool mousedown 1
+    sleep 0.1
+    xdotool mouseup 1
+}
 frames() { grep -c '| checksum good |' "$run/vscreen.log"; }
 # The frames the screen received, as hex.
 frame_lines() { grep '| checksum good |' "$run/vscreen.log" | awk -F ' [|] ' '{print $2}'; }
 
-# One run: $1 names it, $2 is how to start the program in the current folder.
+# ser2net in front of the pty $1, speaking RFC 2217 on a free port of
+# 127.0.0.1: sets net_port and net_pid.
+start_ser2net() {
+    local dir=$run/ser2net
+    mkdir -p "$dir"
+    net_port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
+    # "local": a pty has no modem lines to watch.
+    printf 'connection: &screen\n  accepter: telnet(rfc2217),tcp,127.0.0.1,%s\n  connector: serialdev,%s,9600o81,local\n' \
+        "$net_port" "$1" >"$dir/ser2net.yaml"
+    "$ser2net" -n -u -c "$dir/ser2net.yaml" -P "$dir/ser2net.pid" >"$run/ser2net.log" 2>&1 &
+    net_pid=$!
+    pids+=($net_pid)
+    wait_for "ss -Hltn 'sport = :$net_port' | grep -q LISTEN" 50 || fail "ser2net did not listen: $(cat "$run/ser2net.log")"
+}
+
+# One run: $1 names it, $2 is how to start the program in the current folder,
+# $3 the line port 1 stands for: the pty itself, "COM1" (Wine's COM1, mapped
+# to the pty), or "rfc2217" (ser2net in front of the pty). $4 is "answered"
+# when the program hears the screen's acknowledgements, "deaf" when it cannot
+# (Wine's COM1 on a pty: the frames go out, the 06 never comes back in).
 scenario() {
-    local name=$1 launch=$2
+    local name=$1 launch=$2 line=$3 hearing=$4
     run=$work/$name
     mkdir -p "$run"
     rm -f "$com1"
@@ -54,9 +84,18 @@ scenario() {
     local vscreen_pid=$!
     pids+=($vscreen_pid)
     wait_for '[ -e "$com1" ]' 50 || fail "the virtual screen did not start: $(cat "$run/vscreen.log")"
-    # Port 1 is COM1 on Windows; the Linux build is told the device in [Ports].
-    printf '[About]\r\nSend_Com=0\r\nSend_Port=9600\r\nSend_Screen=1\r\nSend_Width=64\r\nSend_Height=32\r\n[Ports]\r\n1=%s\r\n' \
-        "$com1" >"$run/krntools.ini"
+    local ports=""
+    net_pid=""
+    case $line in
+    COM1) ;; # port 1 is COM1 on Windows by default
+    rfc2217)
+        start_ser2net "$com1"
+        ports="[Ports]\r\n1=rfc2217://127.0.0.1:$net_port\r\n"
+        ;;
+    *) ports="[Ports]\r\n1=$line\r\n" ;;
+    esac
+    printf "[About]\r\nSend_Com=0\r\nSend_Port=9600\r\nSend_Screen=1\r\nSend_Width=64\r\nSend_Height=32\r\n$ports" \
+        >"$run/krntools.ini"
     (cd "$run" && eval "$launch") >"$run/app.log" 2>&1 &
     local app=$!
     pids+=($app)
@@ -82,23 +121,34 @@ scenario() {
         [ "$ink" -ge 10 ] || fail "$name: the box at $box looks empty"
     done
 
+    # Deaf, every command ends in the no-answer box, and the download stops
+    # after its first frame.
+    local box_title=$ok_title clock_frames=29 outcome=ok
+    [ "$hearing" = deaf ] && { box_title=$silent_title; clock_frames=1; outcome=no-answer; }
     # Reset, "复位" at 376,82 63x27.
     click 407 95
-    answer_box "$name-reset-ok.png" || fail "$name: no '$title' box after reset: $(tail -3 "$run/app.log")"
+    answer_box "$name-reset-$outcome.png" "$box_title" ||
+        fail "$name: no '$box_title' box after reset: $(tail -3 "$run/app.log")"
     [ "$(frames)" = 1 ] || fail "$name: $(frames) frames after reset"
     # The panel, "加载" at 376,52 63x27: width 64, height 32 from the settings.
     click 407 65
-    answer_box "$name-panel-ok.png" || fail "$name: no '$title' box after the panel command"
+    answer_box "$name-panel-$outcome.png" "$box_title" || fail "$name: no '$box_title' box after the panel command"
     [ "$(frames)" = 2 ] || fail "$name: $(frames) frames after the panel command"
     # Clock download, "加载" in the clock frame at 294,248 63x27.
     click 325 261
-    answer_box "$name-download-ok.png" || fail "$name: no '$title' box after the download"
-    [ "$(frames)" = 31 ] || fail "$name: expected 2 + 29 frames, the screen logged $(frames)"
-    wait_for 'grep -q "^Send_TimeSize=" "$run/krntools.ini"' 50 ||
-        fail "$name: clock settings not stored: $(cat "$run/krntools.ini")"
-    grep -a -q '^Send_Time=0' "$run/krntools.ini" || fail "$name: Send_Time: $(cat "$run/krntools.ini")"
+    answer_box "$name-download-$outcome.png" "$box_title" || fail "$name: no '$box_title' box after the download"
+    [ "$(frames)" = $((2 + clock_frames)) ] ||
+        fail "$name: expected 2 + $clock_frames frames, the screen logged $(frames)"
+    if [ "$hearing" = answered ]; then
+        wait_for 'grep -q "^Send_TimeSize=" "$run/krntools.ini"' 50 ||
+            fail "$name: clock settings not stored: $(cat "$run/krntools.ini")"
+        grep -a -q '^Send_Time=0' "$run/krntools.ini" || fail "$name: Send_Time: $(cat "$run/krntools.ini")"
+    else
+        ! grep -a -q '^Send_TimeSize=' "$run/krntools.ini" ||
+            fail "$name: clock settings stored after a download nobody confirmed"
+    fi
 
-    kill "$app" 2>/dev/null
+    kill "$app" $net_pid 2>/dev/null
     kill "$vscreen_pid"
     wait "$vscreen_pid" 2>/dev/null
     frame_lines >"$run/frames.txt"
@@ -108,18 +158,40 @@ scenario() {
 start_xvfb
 unset QT_QPA_PLATFORM # the Windows build has one platform and would refuse "xcb"
 app_env="LANG=zh_CN.UTF-8 LC_ALL=zh_CN.UTF-8"
-title="提示窗口"
+ok_title="提示窗口"
+silent_title="通讯出错--发送字节中"
 
-dx=0 dy=0
-scenario linux "cp '$linux_exe' krntools && exec env $app_env QT_QPA_PLATFORM=xcb ./krntools"
-cp "$exe" "$work/krntools.exe"
-scenario wine "cp '$work/krntools.exe' . && exec env $app_env LD_PRELOAD='$shim' wine krntools.exe"
-
+scenario linux "cp '$linux_exe' krntools && exec env $app_env QT_QPA_PLATFORM=xcb ./krntools" "$com1" answered
 grep -q '^5A A5 07 01 00 0A 00 F3$' "$work/linux/frames.txt" || fail "the reset frame is not 5A A5 07 01 00 0A 00 F3"
-diff "$work/linux/frames.txt" "$work/wine/frames.txt" >"$work/frames.diff" ||
-    fail "Wine sent other frames than Linux: $(head -20 "$work/frames.diff")"
-diff "$work/linux/glyphs.txt" "$work/wine/glyphs.txt" >/dev/null ||
-    fail "the clock glyphs differ between Linux and Wine"
-echo "frames identical on Linux and under Wine: $(wc -l <"$work/wine/frames.txt")"
+cp "$exe" "$work/krntools.exe"
+wine_launch="cp '$work/krntools.exe' . && exec env $app_env wine krntools.exe"
+scenario wine-com1 "$wine_launch" COM1 deaf
+scenario wine-rfc2217 "$wine_launch" rfc2217 answered
+
+# COM1: reset, panel and the first clock frame, as Linux sent them.
+head -n 3 "$work/linux/frames.txt" | diff - "$work/wine-com1/frames.txt" >"$work/frames.diff" ||
+    fail "wine-com1 sent other frames than Linux: $(head -20 "$work/frames.diff")"
+echo "wine-com1: frames identical to Linux: $(wc -l <"$work/wine-com1/frames.txt")"
+# The network line: everything, the whole glyph table included.
+diff "$work/linux/frames.txt" "$work/wine-rfc2217/frames.txt" >"$work/frames.diff" ||
+    fail "wine-rfc2217 sent other frames than Linux: $(head -20 "$work/frames.diff")"
+diff "$work/linux/glyphs.txt" "$work/wine-rfc2217/glyphs.txt" >/dev/null ||
+    fail "wine-rfc2217: the clock glyphs differ from Linux"
+echo "wine-rfc2217: frames identical to Linux: $(wc -l <"$work/wine-rfc2217/frames.txt")"
+# The command-line tool, without a line: the same frames from both builds.
+mkdir -p "$work/cli-linux" "$work/cli-wine"
+cp "$linux_cli" "$work/cli-linux/"
+cp "$cli_exe" "$work/cli-wine/"
+for command in reset "panel --width 64 --height 32" clock; do
+    # shellcheck disable=SC2086 # the command's words are meant to split
+    (cd "$work/cli-linux" && env -u DISPLAY ./krntools-cli --dry-run --screen 1 $command) \
+        >"$work/cli-linux/out.txt" 2>/dev/null || fail "krntools-cli $command failed on Linux"
+    # shellcheck disable=SC2086
+    (cd "$work/cli-wine" && wine krntools-cli.exe --dry-run --screen 1 $command) 2>/dev/null |
+        tr -d '\r' >"$work/cli-wine/out.txt"
+    cmp -s "$work/cli-linux/out.txt" "$work/cli-wine/out.txt" ||
+        fail "krntools-cli.exe $command: other frames than Linux: $(diff "$work/cli-linux/out.txt" "$work/cli-wine/out.txt" | head -5)"
+    echo "krntools-cli.exe $command: $(wc -l <"$work/cli-wine/out.txt") frames identical to Linux"
+done
 echo "screenshots: $shots"
 echo "PASS"
