@@ -193,6 +193,10 @@ make_icon() {
 }
 
 build_krntools() {
+    # A build folder configured against another Qt would keep linking that one.
+    if [ -f "$out/CMakeCache.txt" ] && ! grep -q "^Qt6_DIR:PATH=$prefix/" "$out/CMakeCache.txt"; then
+        rm -rf "$out/CMakeCache.txt" "$out/CMakeFiles"
+    fi
     "${nice[@]}" "$prefix/bin/qt-cmake" -S "$root" -B "$out" -G Ninja \
         -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF \
         -DKRN_WINDOWS_ICON="$out/icon/krntools.ico" >/dev/null
