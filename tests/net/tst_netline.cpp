@@ -13,7 +13,6 @@
 #include <QTest>
 #include <QTimer>
 #include <arpa/inet.h>
-#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -24,14 +23,6 @@ namespace {
 QByteArray hex(const char* h)
 {
     return QByteArray::fromHex(h);
-}
-
-double cpuMs()
-{
-    rusage u{};
-    getrusage(RUSAGE_SELF, &u);
-    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 +
-           (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
 }
 
 // What a scripted device server does.
@@ -219,36 +210,6 @@ private Q_SLOTS:
         line.close();
         QVERIFY(!line.isOpen());
         QVERIFY(server.waitForHangUp());
-    }
-
-    void serverClosingIsAFault_data()
-    {
-        QTest::addColumn<bool>("rfc2217");
-        QTest::newRow("raw TCP") << false;
-        QTest::newRow("RFC 2217") << true;
-    }
-    // Like an adapter pulled out: the line closes, says why once, and nothing spins.
-    void serverClosingIsAFault()
-    {
-        QFETCH(bool, rfc2217);
-        Server server(rfc2217 ? Script::Rfc2217 : Script::Raw);
-        std::unique_ptr<TcpLine> line =
-            rfc2217 ? std::make_unique<Rfc2217Line>(2s) : std::make_unique<TcpLine>(2s);
-        line->open(server.address(rfc2217 ? "rfc2217" : "tcp"), LineSettings{9600});
-        QVERIFY(line->isOpen());
-        server.peer->close();
-        QVERIFY(QTest::qWaitFor([&] { return !line->isOpen(); }, 2000));
-        const double cpuBefore = cpuMs();
-        QTest::qWait(300);
-        const double cpu = cpuMs() - cpuBefore;
-        QVERIFY2(cpu < 100, qPrintable(QStringLiteral("%1 ms of CPU in 300 ms").arg(cpu)));
-
-        const std::optional<Message> fault = line->takeFault();
-        QVERIFY(fault);
-        QCOMPARE(int(fault->id), int(strings::NetClosedByServer));
-        QCOMPARE(literals(*fault), QStringList{server.hostPort()});
-        QVERIFY(!line->takeFault());
-        QVERIFY_THROWS_EXCEPTION(Failure, line->write(hex("5aa5")));
     }
 
     // The com-port option negotiated, the settings sent and confirmed, Telnet
