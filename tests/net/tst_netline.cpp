@@ -192,15 +192,12 @@ private Q_SLOTS:
         }
     }
 
-    // FF both ways unchanged; what was discarded is not read.
+    // FF comes in unchanged; what was discarded is not read.
     void rawLinePassesBytesAsTheyAre()
     {
         Server server(Script::Raw);
         TcpLine line(2s);
         line.open(server.address("tcp"), LineSettings{19200});
-        line.write(hex("5aa5ffff00"));
-        QVERIFY(QTest::qWaitFor([&] { return server.received.size() >= 5; }, 2000));
-        QCOMPARE(server.received.toHex(' '), hex("5aa5ffff00").toHex(' '));
         server.send(hex("15"));
         QVERIFY(QTest::qWaitFor([&] { return line.bytesWaiting() >= 1; }, 2000));
         line.discardInput();
