@@ -24,7 +24,10 @@ public:
     qint64 bytesWaiting() override { return note("bytesWaiting"), 1; }
     void discardInput() override { note("discardInput"); }
     QByteArray readAll() override { return note("readAll"), m_name.toLatin1(); }
-    void write(const QByteArray& bytes) override { note("write " + bytes.toHex()); }
+    void write(const QByteArray& bytes) override
+    {
+        note(QStringLiteral("write ") + QString::fromLatin1(bytes.toHex()));
+    }
     std::optional<Message> takeFault() override { return note("takeFault"), std::nullopt; }
     QString settingsNote(const LineSettings&) const override { return m_name; }
 

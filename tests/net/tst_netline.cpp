@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QTimer>
 #include <arpa/inet.h>
+#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -54,7 +55,7 @@ public:
     QString hostPort() const { return QStringLiteral("127.0.0.1:%1").arg(m_server.serverPort()); }
     QString address(const char* scheme) const
     {
-        return QLatin1String(scheme) + u"://" + hostPort();
+        return QStringLiteral("%1://%2").arg(QLatin1String(scheme), hostPort());
     }
     void send(const QByteArray& bytes)
     {

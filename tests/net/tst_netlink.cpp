@@ -16,6 +16,8 @@
 #include "support/vscreenprocess.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTemporaryDir>
@@ -108,9 +110,9 @@ struct Ser2net {
         process.setProcessChannelMode(QProcess::MergedChannels);
         // -n: in the foreground (our child, our pid); -u: no lock files.
         process.start(program, {"-n", "-u", "-c", config, "-P", dir.filePath("ser2net.pid")});
-        QTest::qWaitFor([this] { return listening() || process.state() == QProcess::NotRunning; },
-                        5000);
-        if (listening())
+        if (QTest::qWaitFor(
+                [this] { return listening() || process.state() == QProcess::NotRunning; }, 5000) &&
+            listening())
             return true;
         qWarning("ser2net did not listen on %d: %s", port, process.readAll().constData());
         stop();
@@ -150,7 +152,7 @@ struct Rig {
         return server.start(rfc2217 ? QStringLiteral("telnet(rfc2217),tcp") : QStringLiteral("tcp"),
                             screen.device()) &&
                settings.setPortMapping(3, QStringLiteral("%1://127.0.0.1:%2")
-                                              .arg(rfc2217 ? "rfc2217" : "tcp")
+                                              .arg(QLatin1String(rfc2217 ? "rfc2217" : "tcp"))
                                               .arg(server.port));
     }
     std::optional<Message> open(qint32 baud = 9600)
