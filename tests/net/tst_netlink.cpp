@@ -82,11 +82,8 @@ struct Ser2net {
     // 9600n81, unlike every command's settings, so a test sees who set them.
     bool start(const QString& accepter, const QString& device)
     {
-        QString program = QStandardPaths::findExecutable(QStringLiteral("ser2net"));
-        if (program.isEmpty())
-            program = QStandardPaths::findExecutable(QStringLiteral("ser2net"), {"/usr/sbin"});
-        if (program.isEmpty())
-            return qWarning("ser2net is not installed (scripts/deps.sh installs it)"), false;
+        const QString program = QStandardPaths::findExecutable(
+            QStringLiteral("ser2net"), qEnvironmentVariable("PATH").split(u':') << "/usr/sbin");
         { // A free port: the system picks one, ser2net takes it over.
             QTcpServer probe;
             probe.listen(QHostAddress::LocalHost);
@@ -114,7 +111,8 @@ struct Ser2net {
                 [this] { return listening() || process.state() == QProcess::NotRunning; }, 5000) &&
             listening())
             return true;
-        qWarning("ser2net did not listen on %d: %s", port, process.readAll().constData());
+        qWarning("ser2net (scripts/deps.sh installs it) did not listen on %d: %s", port,
+                 process.readAll().constData());
         stop();
         return false;
     }
