@@ -209,19 +209,6 @@ private Q_SLOTS:
         QCOMPARE(int(rig.values.link.BusyFlag), 1);
     }
 
-    // Over RFC 2217 the command's speed and odd parity are what the server's
-    // serial port is set to (ser2net's own are 9600n81).
-    void lineSettings()
-    {
-        Rig rig;
-        QVERIFY(rig.start(true));
-        QVERIFY(!rig.open(115200));
-        const termios t = ptySettings(rig.screen.device());
-        QCOMPARE(cfgetospeed(&t), speed_t(B115200));
-        QVERIFY(t.c_cflag & PARODD);
-        QCOMPARE(t.c_cflag & (CSIZE | CSTOPB), tcflag_t(CS8));
-    }
-
     void serverGoesAway_data()
     {
         QTest::addColumn<bool>("rfc2217");
@@ -261,13 +248,19 @@ private Q_SLOTS:
         QVERIFY2(cpu < 100, qPrintable(QStringLiteral("%1 ms of CPU in 300 ms").arg(cpu)));
     }
 
-    // ser2net serves one user at a time; the second is told why it cannot,
-    // and the first goes on.
-    void portInUse()
+    // Over RFC 2217 the command's speed and odd parity are what the server's
+    // serial port is set to (ser2net's own are 9600n81). ser2net serves one
+    // user at a time: a second is told why it cannot, and the first goes on.
+    void rfc2217Session()
     {
         Rig rig;
         QVERIFY(rig.start(true));
-        QVERIFY(!rig.open());
+        QVERIFY(!rig.open(115200));
+        const termios t = ptySettings(rig.screen.device());
+        QCOMPARE(cfgetospeed(&t), speed_t(B115200));
+        QVERIFY(t.c_cflag & PARODD);
+        QCOMPARE(t.c_cflag & (CSIZE | CSTOPB), tcflag_t(CS8));
+
         Rfc2217Line second;
         try {
             second.open(rig.ports.deviceFor(3), LineSettings{});
