@@ -1,7 +1,6 @@
 // The link over a real QSerialPort on a pseudo-terminal, with the virtual
 // screen or the test itself at the other end.
 
-#include "fakes.h"
 #include "support/linkrig.h"
 #include "support/ptypair.h"
 #include "support/vscreenprocess.h"

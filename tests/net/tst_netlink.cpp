@@ -1,7 +1,8 @@
-// The real link over network lines: port numbers mapped in [Ports] to
-// rfc2217:// and tcp:// addresses of ser2net, in front of the virtual screen.
-// The link behaves as over a serial port: the same waits, the same outcomes.
+// The real link over network lines: port 3 mapped in [Ports] to an
+// rfc2217:// or tcp:// address of ser2net, the serial device server, in front
+// of the virtual screen's pty. The link behaves as over a serial port.
 
+#include "core/failure.h"
 #include "core/programvalues.h"
 #include "core/qteventpump.h"
 #include "core/textids.h"
@@ -9,22 +10,126 @@
 #include "link/link.h"
 #include "link/portmap.h"
 #include "link/qtserialport.h"
-#include "ser2netprocess.h"
+#include "link/rfc2217line.h"
 #include "settings/profilefile.h"
 #include "settings/settings.h"
 #include "support/vscreenprocess.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
+#include <fcntl.h>
+#include <sys/prctl.h>
+#include <sys/resource.h>
+#include <termios.h>
+#include <unistd.h>
 
 using namespace krn;
-using krn::test::Ser2netProcess;
 using krn::test::VScreenProcess;
 
 namespace {
+double cpuMs()
+{
+    rusage u{};
+    getrusage(RUSAGE_SELF, &u);
+    return (u.ru_utime.tv_sec + u.ru_stime.tv_sec) * 1e3 +
+           (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
+}
+
+// The settings the pty is at now (zero if unreadable). The Linux pty keeps
+// the speed and the parity sense (PARODD) it is given, though not PARENB.
+termios ptySettings(const QString& device)
+{
+    termios t{};
+    const int fd = ::open(QFile::encodeName(device).constData(), O_RDONLY | O_NOCTTY | O_NONBLOCK);
+    if (fd >= 0 && ::tcgetattr(fd, &t) != 0)
+        t = termios{};
+    if (fd >= 0)
+        ::close(fd);
+    return t;
+}
+
+// ser2net as our child: one connection from a free port on 127.0.0.1 to a
+// serial device, stopped by its process id.
+struct Ser2net {
+    QTemporaryDir dir;
+    QProcess process;
+    quint16 port = 0;
+
+    ~Ser2net() { stop(); }
+    // Seen in the kernel's table rather than by connecting: a connection
+    // would make ser2net open the serial device.
+    bool listening() const
+    {
+        QFile table(QStringLiteral("/proc/net/tcp"));
+        const QByteArray local =
+            "0100007F:" + QByteArray::number(port, 16).toUpper().rightJustified(4, '0');
+        if (!table.open(QIODevice::ReadOnly))
+            return false;
+        for (const QByteArray& line : table.readAll().split('\n')) {
+            const QList<QByteArray> fields = line.simplified().split(' ');
+            if (fields.size() > 3 && fields[1] == local && fields[3] == "0A") // LISTEN
+                return true;
+        }
+        return false;
+    }
+    // `accepter`: "tcp" or "telnet(rfc2217),tcp". The device is set to
+    // 9600n81, unlike every command's settings, so a test sees who set them.
+    bool start(const QString& accepter, const QString& device)
+    {
+        const QString program = QStandardPaths::findExecutable(
+            QStringLiteral("ser2net"), qEnvironmentVariable("PATH").split(u':') << "/usr/sbin");
+        { // A free port: the system picks one, ser2net takes it over.
+            QTcpServer probe;
+            probe.listen(QHostAddress::LocalHost);
+            port = probe.serverPort();
+        }
+        // "local": a pty has no modem lines to watch.
+        const QString config = dir.filePath(QStringLiteral("ser2net.yaml"));
+        QFile file(config);
+        if (!file.open(QIODevice::WriteOnly) ||
+            file.write(QStringLiteral("connection: &screen\n"
+                                      "  accepter: %1,127.0.0.1,%2\n"
+                                      "  connector: serialdev,%3,9600n81,local\n")
+                           .arg(accepter)
+                           .arg(port)
+                           .arg(device)
+                           .toUtf8()) < 0)
+            return qWarning("cannot write %s", qPrintable(config)), false;
+        file.close();
+        // Should the test crash, ser2net must not outlive it.
+        process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
+        process.setProcessChannelMode(QProcess::MergedChannels);
+        // -n: in the foreground (our child, our pid); -u: no lock files.
+        process.start(program, {"-n", "-u", "-c", config, "-P", dir.filePath("ser2net.pid")});
+        if (QTest::qWaitFor(
+                [this] { return listening() || process.state() == QProcess::NotRunning; }, 5000) &&
+            listening())
+            return true;
+        qWarning("ser2net (scripts/deps.sh installs it) did not listen on %d: %s", port,
+                 process.readAll().constData());
+        stop();
+        return false;
+    }
+    void stop()
+    {
+        if (process.state() == QProcess::NotRunning)
+            return;
+        process.terminate(); // SIGTERM to its process id
+        if (!process.waitForFinished(3000)) {
+            process.kill();
+            process.waitForFinished(1000);
+        }
+    }
+};
+
 // What the app wires together in main(), with the line that picks by address.
-struct NetLinkRig {
+struct Rig {
     QTemporaryDir dir;
     ProgramValues values;
     ProfileFile file{dir.filePath(QStringLiteral("krntools.ini"))};
@@ -34,118 +139,136 @@ struct NetLinkRig {
     SteadyClock clock;
     QtEventPump pump;
     Link link{values.link, line, ports, clock, pump};
-
     VScreenProcess screen;
-    Ser2netProcess server;
+    Ser2net server;
 
     // ser2net on the virtual screen, and port 3 mapped to it.
     bool start(bool rfc2217, const QStringList& screenOptions = {})
     {
-        if (!screen.start(screenOptions)) {
-            qWarning("%s", qPrintable(screen.errorText()));
-            return false;
-        }
-        if (!server.start(rfc2217 ? QStringLiteral("telnet(rfc2217),tcp") : QStringLiteral("tcp"),
-                          screen.device(), QStringLiteral("9600o81"))) {
-            qWarning("%s", qPrintable(server.errorText()));
-            return false;
-        }
-        return settings.setPortMapping(
-            3, QStringLiteral("%1://127.0.0.1:%2")
-                   .arg(rfc2217 ? QLatin1String("rfc2217") : QLatin1String("tcp"))
-                   .arg(server.port()));
+        if (!screen.start(screenOptions))
+            return qWarning("%s", qPrintable(screen.errorText())), false;
+        return server.start(rfc2217 ? QStringLiteral("telnet(rfc2217),tcp") : QStringLiteral("tcp"),
+                            screen.device()) &&
+               settings.setPortMapping(3, QStringLiteral("%1://127.0.0.1:%2")
+                                              .arg(QLatin1String(rfc2217 ? "rfc2217" : "tcp"))
+                                              .arg(server.port));
     }
-    ~NetLinkRig()
+    std::optional<Message> open(qint32 baud = 9600)
+    {
+        return link.OpenPort(LinkTarget{3, QString(), baud, 1});
+    }
+    // The reset frame to screen 1.
+    Delivery send() { return link.SendFrame(1, 0x0A, QByteArray(1, '\0')); }
+    ~Rig()
     {
         link.ClosePort();
         server.stop();
         screen.stop();
     }
 };
-
-const LinkTarget Port3{3, QString(), 9600, 1};
 } // namespace
 
 class TestNetLink : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void kinds_data()
+    void framesDelivered_data()
     {
         QTest::addColumn<bool>("rfc2217");
         QTest::newRow("rfc2217://") << true;
         QTest::newRow("tcp://") << false;
     }
-
-    void resetDelivered_data() { kinds_data(); }
-    // The reset frame of a first command, 5A A5 07 01 00 0A 00 F3, is
-    // acknowledged through ser2net; the next command opens the line again.
-    void resetDelivered()
+    // A reset and, on the line opened again as for every command, a panel
+    // frame 65535 wide (FF FF in its data) reach the screen byte for byte and
+    // are acknowledged. With ser2net gone, the port does not open, told why.
+    void framesDelivered()
     {
         QFETCH(bool, rfc2217);
-        NetLinkRig rig;
+        Rig rig;
         QVERIFY(rig.start(rfc2217));
-        for (int command = 0; command < 2; ++command) {
-            QCOMPARE(rig.link.OpenPort(Port3).has_value(), false);
-            QCOMPARE(rig.values.link.BusyFlag, 0);
-            const Delivery d = rig.link.SendFrame(1, 0x0A, QByteArray(1, '\0'));
+        for (const QByteArray& data :
+             {QByteArray(1, '\0'), QByteArray::fromHex("0000ffff00100000")}) {
+            QVERIFY(!rig.open());
+            QCOMPARE(int(rig.values.link.BusyFlag), 0);
+            const Delivery d = rig.link.SendFrame(1, data.size() == 1 ? 0x0A : 0x0B, data);
             QCOMPARE(int(d.kind), int(DeliveryKind::Acknowledged));
             QCOMPARE(d.reply.toHex(), QByteArray("06"));
             rig.link.ClosePort();
         }
         QVERIFY(rig.screen.waitForLines(2));
-        QVERIFY2(rig.screen.logLines()[0].contains(QLatin1String("5A A5 07 01 00 0A 00 F3")),
-                 qPrintable(rig.screen.logLines()[0]));
-        QVERIFY2(rig.screen.logLines()[1].contains(QLatin1String("5A A5 07 01 01 0A 00 F2")),
-                 qPrintable(rig.screen.logLines()[1]));
-    }
+        const QStringList log = rig.screen.logLines();
+        QVERIFY2(log[0].contains(QLatin1String("5A A5 07 01 00 0A 00 F3")) &&
+                     log[0].contains(QLatin1String("checksum good")),
+                 qPrintable(log[0]));
+        QVERIFY2(log[1].contains(QLatin1String("panel width 65535")), qPrintable(log[1]));
 
-    void silentScreen_data() { kinds_data(); }
-    // Nothing comes back: the written 3000 ms wait and the no-answer outcome.
-    void silentScreen()
-    {
-        QFETCH(bool, rfc2217);
-        NetLinkRig rig;
-        QVERIFY(rig.start(rfc2217, {QStringLiteral("--mode"), QStringLiteral("silent")}));
-        QVERIFY(!rig.link.OpenPort(Port3));
-        QElapsedTimer t;
-        t.start();
-        const Delivery d = rig.link.SendFrame(1, 0x0A, QByteArray(1, '\0'));
-        const qint64 ms = t.elapsed();
-        QCOMPARE(int(d.kind), int(DeliveryKind::NoAnswer));
-        QVERIFY(d.reply.isEmpty());
-        QVERIFY2(ms >= 2990 && ms < 3500, qPrintable(QString::number(ms)));
-    }
-
-    // The screen's line goes dead in the middle of a series of frames: ser2net
-    // hangs up, and the frame fails with that said, at once.
-    void hangUpMidSeries()
-    {
-        NetLinkRig rig;
-        QVERIFY(rig.start(true, {QStringLiteral("--hangup-after"), QStringLiteral("3")}));
-        QVERIFY(!rig.link.OpenPort(Port3));
-        for (int i = 0; i < 2; ++i)
-            QCOMPARE(int(rig.link.SendFrame(1, 0x0A, QByteArray(1, '\0')).kind),
-                     int(DeliveryKind::Acknowledged));
-        QElapsedTimer t;
-        t.start();
-        const Delivery d = rig.link.SendFrame(1, 0x0A, QByteArray(1, '\0'));
-        QCOMPARE(int(d.kind), int(DeliveryKind::LineFault));
-        QCOMPARE(int(d.message.id), int(strings::NetClosedByServer));
-        QVERIFY2(t.elapsed() < 2000, qPrintable(QString::number(t.elapsed())));
-        QVERIFY(!rig.link.isOpen());
-    }
-
-    // Nothing listens at the mapped address: the port does not open, told why.
-    void nothingListens()
-    {
-        NetLinkRig rig;
-        QVERIFY(rig.start(true));
         rig.server.stop();
-        const std::optional<Message> failure = rig.link.OpenPort(Port3);
+        const std::optional<Message> failure = rig.open();
         QVERIFY(failure);
         QCOMPARE(int(failure->id), int(strings::NetRefused));
-        QCOMPARE(rig.values.link.BusyFlag, 1);
+        QCOMPARE(int(rig.values.link.BusyFlag), 1);
+    }
+
+    void serverGoesAway_data()
+    {
+        QTest::addColumn<bool>("rfc2217");
+        QTest::addColumn<bool>("screenHangsUp"); // else ser2net itself stops
+        QTest::newRow("rfc2217://, the screen hangs up") << true << true;
+        QTest::newRow("tcp://, ser2net stops") << false << false;
+    }
+    // In the middle of a series of frames: like an adapter pulled out, a fault
+    // of the line, told at once and once, the line closed, nothing spinning.
+    void serverGoesAway()
+    {
+        QFETCH(bool, rfc2217);
+        QFETCH(bool, screenHangsUp);
+        Rig rig;
+        QVERIFY(
+            rig.start(rfc2217, screenHangsUp ? QStringList{"--hangup-after", "3"} : QStringList{}));
+        QVERIFY(!rig.open());
+        for (int i = 0; i < 2; ++i)
+            QCOMPARE(int(rig.send().kind), int(DeliveryKind::Acknowledged));
+        if (!screenHangsUp)
+            rig.server.stop();
+        QElapsedTimer t;
+        t.start();
+        const Delivery d = rig.send();
+        QCOMPARE(int(d.kind), int(DeliveryKind::LineFault));
+        QCOMPARE(int(d.message.id), int(strings::NetClosedByServer));
+        QCOMPARE(d.message.args.value(0).literal,
+                 QStringLiteral("127.0.0.1:%1").arg(rig.server.port));
+        QVERIFY2(t.elapsed() < 2000, qPrintable(QString::number(t.elapsed())));
+        QVERIFY(!rig.link.isOpen());
+        QVERIFY(!rig.line.takeFault()); // told once
+        QVERIFY_THROWS_EXCEPTION(Failure, rig.line.write(QByteArray(1, '\0')));
+
+        const double before = cpuMs();
+        QTest::qWait(300);
+        const double cpu = cpuMs() - before;
+        QVERIFY2(cpu < 100, qPrintable(QStringLiteral("%1 ms of CPU in 300 ms").arg(cpu)));
+    }
+
+    // Over RFC 2217 the command's speed and odd parity are what the server's
+    // serial port is set to (ser2net's own are 9600n81). ser2net serves one
+    // user at a time: a second is told why it cannot, and the first goes on.
+    void rfc2217Session()
+    {
+        Rig rig;
+        QVERIFY(rig.start(true));
+        QVERIFY(!rig.open(115200));
+        const termios t = ptySettings(rig.screen.device());
+        QCOMPARE(cfgetospeed(&t), speed_t(B115200));
+        QVERIFY(t.c_cflag & PARODD);
+        QCOMPARE(t.c_cflag & (CSIZE | CSTOPB), tcflag_t(CS8));
+
+        Rfc2217Line second;
+        try {
+            second.open(rig.ports.deviceFor(3), LineSettings{});
+            QFAIL("a second user opened the port");
+        } catch (const Failure& f) {
+            QCOMPARE(int(f.message().id), int(strings::NetClosedWhileOpening));
+        }
+        QCOMPARE(int(rig.send().kind), int(DeliveryKind::Acknowledged));
     }
 };
 
