@@ -131,7 +131,6 @@ private Q_SLOTS:
     {
         QFETCH(S, steps);
         QFETCH(S, expected);
-        QFETCH(QByteArray, glyphs);
         ScreenState state;
         for (const QString& step : steps) {
             const Frame f(frame(hex(step.section('@', 0, 0))));
@@ -139,7 +138,7 @@ private Q_SLOTS:
         }
         for (const QString& line : expected)
             QVERIFY2(state.summary().contains(line), qPrintable(state.summary().join('/')));
-        QCOMPARE(state.glyphTable(), glyphs);
+        QTEST(state.glyphTable(), "glyphs");
     }
 
     // A zero table with bytes set: the cells of its text, and pieces of it.
@@ -159,8 +158,6 @@ private Q_SLOTS:
             "cell 1 offset 16 8x16|########|........|........|..####..|........|");
         row("clock table: wide is left half, then right", 912, "208=80; 224=01; 223=01; 239=80", 35,
             "cell 13 offset 208 16x16|#..............#|................|; |.......##.......||");
-        row("end of a clock table", 912, "911=FF", 35,
-            "cell 34 offset 880 16x16|; |........########||");
         row("one byte more is all narrow", 913, "208=80", 58, "cell 13 offset 208 8x16|#.......|");
         row("empty", 0, "", 0, "");
     }
@@ -260,7 +257,6 @@ private Q_SLOTS:
     {
         QFETCH(QString, options);
         QFETCH(S, steps);
-        QFETCH(QByteArray, answers);
         QFETCH(S, expected);
         QFETCH(S, files);
         QTemporaryDir dir;
@@ -279,7 +275,7 @@ private Q_SLOTS:
             QVERIFY(port.write(f[1] == "-" ? hex(f[2]) : frame(hex(f[2]), f[1].toInt())) > 0);
             got += readUntilQuiet(port);
         }
-        QCOMPARE(got, answers);
+        QTEST(got, "answers");
         // With its client gone the screen sleeps; it must not spin on the pty.
         port.close();
         const qint64 before = cpuTicks(screen.processId());
@@ -426,16 +422,14 @@ private Q_SLOTS:
     {
         QFETCH(S, chunks);
         QFETCH(qint64, end);
-        QFETCH(qint64, throughNs);
         QFETCH(qint64, begin);
-        QFETCH(int, speed);
         LineClock clock;
         for (const QString& chunk : chunks) {
             const S f = chunk.split(' ');
             clock.received(f[0].toLongLong() * 1'000'000, f[1].toLongLong(), f[2].toInt());
         }
-        QCOMPARE(clock.throughAt(end), throughNs);
-        QCOMPARE(clock.speedOf(begin, end), speed);
+        QTEST(clock.throughAt(end), "throughNs");
+        QTEST(clock.speedOf(begin, end), "speed");
     }
 
     // Command lines: what is refused and why, or what a good one means.
@@ -447,7 +441,7 @@ private Q_SLOTS:
             QTest::newRow(arguments) << arguments << expected;
         };
         row("--screen 0,254:nak,7 --mode silent --speed 57600 --pace --listen [::1]:0",
-            "0:1 254:2 7:1 57600 pace ::1:0 pty");
+            "0:1 254:2 7:1 57600 pace pty ::1:0");
         row("--listen localhost:7001 --no-pty", "1:0 0 127.0.0.1:7001");
         row("--screen 1,2,1", "--screen names 1 twice");
         row("--screen 3:loud", "--screen needs numbers");
@@ -466,20 +460,17 @@ private Q_SLOTS:
         bool help = false;
         const auto o =
             VScreenOptions::parse(S{"krntools-vscreen"} + arguments.split(' '), &error, &help);
-        QString actual = error;
+        S parts{error};
         if (o) {
-            S parts;
             for (const ScreenSetup& s : o->screens)
                 parts << QString("%1:%2").arg(s.number).arg(int(s.mode));
-            parts << QString::number(o->speed);
-            if (o->pace)
-                parts << "pace";
-            if (o->listenHost)
-                parts << QString("%1:%2").arg(o->listenHost->toString()).arg(o->listenPort);
-            if (o->pty)
-                parts << "pty";
-            actual = parts.join(' ');
+            parts << QString::number(o->speed) << (o->pace ? "pace" : "") << (o->pty ? "pty" : "")
+                  << (o->listenHost
+                          ? o->listenHost->toString() + ':' + QString::number(o->listenPort)
+                          : "");
         }
+        parts.removeAll("");
+        const QString actual = parts.join(' ');
         QVERIFY2(actual.startsWith(expected), qPrintable(actual));
     }
 };
