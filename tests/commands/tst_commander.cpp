@@ -38,10 +38,7 @@ private Q_SLOTS:
         const auto panel = [](const char* width, const char* colour) { // height 32, scan 3
             return B("0000") + width + "0020" + colour + "03" + B(22, '0');
         };
-        row("reset", 8, none, 10, "00");
         row("find", 1, none, 23, "000000000000");
-        row("speed: its position", 3, none, 13, "02");
-        row("screen 254.5", 9, none, 22, "fe");
         row("screen 255.5", 9, SET(newScreenText, "255.5"), 0, {},
             no + "The new screen number 255.5 is outside 0 to 255.");
         row("hw", 5, SET(hardwarePositions[3], -1), 19, "0100010602000000");

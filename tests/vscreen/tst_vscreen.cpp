@@ -321,19 +321,18 @@ private Q_SLOTS:
         constexpr double kSlackMs = 250; // a loaded machine answers late, never early
         krn::test::VScreenProcess screen;
         QVERIFY2(screen.start(options.split(' ')), qPrintable(screen.errorText()));
-        std::unique_ptr<QIODevice> line;
+        QSerialPort port(screen.device());
+        QTcpSocket socket;
+        QIODevice* line = &port;
         if (screen.listenPort() != 0) { // --no-pty: the device is the TCP address
             QCOMPARE(screen.device(), screen.listenUrl());
-            auto socket = std::make_unique<QTcpSocket>();
-            socket->connectToHost(QStringLiteral("127.0.0.1"), screen.listenPort());
-            QVERIFY(socket->waitForConnected(3000));
-            line = std::move(socket);
+            socket.connectToHost(QStringLiteral("127.0.0.1"), screen.listenPort());
+            QVERIFY(socket.waitForConnected(3000));
+            line = &socket;
         } else {
-            auto port = std::make_unique<QSerialPort>(screen.device());
-            port->setParity(QSerialPort::OddParity);
-            QVERIFY(port->setBaudRate(baud));
-            QVERIFY2(port->open(QIODevice::ReadWrite), qPrintable(port->errorString()));
-            line = std::move(port);
+            port.setParity(QSerialPort::OddParity);
+            QVERIFY(port.setBaudRate(baud));
+            QVERIFY2(port.open(QIODevice::ReadWrite), qPrintable(port.errorString()));
         }
         const QByteArray bytes = frame(hex("0A") + QByteArray(payload, 'U'));
         const double expectedMs = (bytes.size() + 1) * 11 * 1000.0 / baud + extraMs;
