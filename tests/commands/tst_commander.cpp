@@ -80,7 +80,7 @@ private Q_SLOTS:
             return;
         }
         const B frame = B::fromHex(sent[0].toLatin1());
-        QCOMPARE(quint8(frame[3]), form.screenText.toUInt());
+        QCOMPARE(int(quint8(frame[3])), form.screenText.toInt());
         QCOMPARE(int(frame[5]), code);
         QTEST(frame.mid(6, frame.size() - 7).toHex(), "data");
     }
