@@ -5,7 +5,6 @@
 // edge and presenter around it, boxes recorded.
 
 #include "commands/commander.h"
-#include "core/failure.h"
 #include "support/linkrig.h"
 #include "support/recordingboxes.h"
 #include "support/vscreenprocess.h"
@@ -36,19 +35,9 @@ inline krn::FormSnapshot typicalForm()
     return {0, "9600", "1", 0, "300.5", "32", 2, 1, 3, "254.5", {1, 0, 1, 0, 2}, "6"};
 }
 
-// The engine's events as a front end would receive them.
-struct RecordedEvents : krn::EngineEvents {
-    void traffic(const krn::TrafficRecord& record) override { records.append(record); }
-    void progress(int done, int total) override { steps.append({done, total}); }
-    QList<krn::TrafficRecord> records;
-    QList<QPair<int, int>> steps;
-};
-
 struct Rig : LinkRig {
-    Rig() { link.setEvents(&events); }
     VScreenProcess screen;
     RecordingBoxes boxes;
-    RecordedEvents events;
     krn::Commander commander{link, settings, pump};
 
     bool start(const QStringList& screenArguments = {})
@@ -62,19 +51,16 @@ struct Rig : LinkRig {
 
     // What a command button does: the lists read at the edge, the command
     // run, its outcome shown.
-    krn::Outcome run(int button, const krn::FormSnapshot& form, const QFont& font)
+    krn::Outcome run(int button, const krn::FormSnapshot& form)
     {
-        const krn::ClockChoice clock{1, font, QStringLiteral("Unifont"), 12};
-        try {
-            const krn::CommandRequest request =
-                krn::requestFrom(*krn::commandForButton(button), form, clock);
-            const krn::Outcome outcome = commander.Send_Function(request);
-            krn::presentOutcome(boxes, outcome);
-            return outcome;
-        } catch (const krn::Failure& f) {
-            krn::presentFailure(boxes, f.message());
-            return krn::Outcome::failure(krn::OutcomeKind::InvalidValue, f.message());
-        }
+        const krn::ClockChoice clock{1, unifont(), QStringLiteral("Unifont"), 12};
+        return present(
+            commander.Send_Function(krn::requestFrom(*krn::commandForButton(button), form, clock)));
+    }
+    krn::Outcome present(const krn::Outcome& outcome)
+    {
+        krn::presentOutcome(boxes, outcome);
+        return outcome;
     }
 
     // The frames the screen logged as hex "5A A5 ...", after waiting for
@@ -95,8 +81,8 @@ struct Rig : LinkRig {
     {
         QStringList shown;
         for (const RecordedBox& b : boxes.boxes)
-            shown << QString(b.icon == krn::MessageIcon::Information ? "(i) %1: %2" : "(!) %1: %2")
-                         .arg(b.title, b.body);
+            shown << (b.icon == krn::MessageIcon::Information ? "(i) " : "(!) ") + b.title + ": " +
+                         b.body;
         return shown.join(u'\n');
     }
 

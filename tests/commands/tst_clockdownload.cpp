@@ -10,6 +10,12 @@
 using namespace krn::test;
 using B = QByteArray;
 
+// The download's progress as a front end would receive it.
+struct RecordedEvents : krn::EngineEvents {
+    void progress(int done, int total) override { steps.append({done, total}); }
+    QList<QPair<int, int>> steps;
+};
+
 class TestClockDownload : public QObject {
     Q_OBJECT
 
@@ -61,6 +67,8 @@ private Q_SLOTS:
         QCOMPARE(krn::glyphs::glyphText(language).size(), chars);
 
         Rig rig;
+        RecordedEvents events;
+        rig.link.setEvents(&events);
         QVERIFY(rig.start(stopAfter ? QStringList{"--stop-after", QString::number(stopAfter)}
                                     : QStringList()));
         krn::CommandRequest request;
@@ -68,14 +76,12 @@ private Q_SLOTS:
         request.target = krn::LinkTarget{1, {}, 9600, 1};
         request.values.clock =
             krn::ClockRequest{language, language, unifont(), QStringLiteral("Unifont"), 12};
-        const krn::Outcome outcome = rig.commander.Send_Function(request);
-        krn::presentOutcome(rig.boxes, outcome);
-        QCOMPARE(outcome.delivered(), stopAfter == 0);
+        QCOMPARE(rig.present(rig.commander.Send_Function(request)).delivered(), stopAfter == 0);
         // Every acknowledged frame is reported as it goes, k of n.
         const int total = (bytes + 31) / 32;
-        QCOMPARE(rig.events.steps.size(), stopAfter ? stopAfter : frames);
-        for (int k = 0; k < rig.events.steps.size(); ++k)
-            QCOMPARE(rig.events.steps[k], qMakePair(k + 1, total));
+        QCOMPARE(events.steps.size(), stopAfter ? stopAfter : frames);
+        for (int k = 0; k < events.steps.size(); ++k)
+            QCOMPARE(events.steps[k], qMakePair(k + 1, total));
 
         const QStringList sent = rig.frames(frames);
         QCOMPARE(sent.size(), frames);

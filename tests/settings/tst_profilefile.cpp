@@ -1,6 +1,7 @@
 #include "settings/profilefile.h"
 
 #include <QtTest>
+#include <algorithm>
 
 #ifdef Q_OS_LINUX
 #include <sched.h>
@@ -19,91 +20,72 @@ const QByteArray kWindowsFile =
     "Send_Utf8=\xE5\xAE\x8B\xE4\xBD\x93\r\n\r\n[Other]\r\nSend_Time=7\r\n";
 const QByteArray kNewLine = QSysInfo::productType() == "windows" ? "\r\n" : "\n";
 
-QString fileWith(const QString& path, const QByteArray& bytes)
+QString fileWith(const QString& path, const QByteArray& bytes) // null: no file
 {
     QFile file(path);
     if (!bytes.isNull() && (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size()))
-        qFatal("cannot write %s", qPrintable(file.fileName()));
-    return file.fileName();
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
 }
-
 QString fileWith(const QTemporaryDir& dir, const QByteArray& bytes)
 {
     return fileWith(dir.filePath("krntools.ini"), bytes);
 }
-
 QByteArray contents(const QString& path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
-// A folder tree that refuses new files, holding the given files (relative
-// path -> bytes): folders of mode 0555 for an ordinary user; for root, whom
-// modes do not stop, a tmpfs made read-only, mounted in this process's own
-// mount name space so that it goes with the process.
+// Folders holding the given files (relative path -> bytes) that refuse new
+// files: mode 0555 for an ordinary user; for root, whom modes do not stop, a
+// tmpfs made read-only in this process's own mount name space.
 class ReadOnlyTree {
 public:
     ReadOnlyTree(const QString& root, const QMap<QString, QByteArray>& files) : m_root(root)
     {
+        QDir().mkpath(root);
 #ifdef Q_OS_LINUX
-        m_mounted = geteuid() == 0;
-        if (m_mounted && (!QDir().mkpath(root) || !ownMountNameSpace() ||
-                          mount("krn-test", qPrintable(root), "tmpfs", 0, "size=1m") != 0)) {
-            m_mounted = false;
-            return;
-        }
+        static const bool ownNameSpace =
+            geteuid() == 0 && unshare(CLONE_NEWNS) == 0 &&
+            mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+        m_mounted = ownNameSpace && mount("krn-test", qPrintable(root), "tmpfs", 0, "size=1m") == 0;
 #endif
         for (auto it = files.begin(); it != files.end(); ++it) {
-            const QString path = root + u'/' + it.key();
-            QDir().mkpath(QFileInfo(path).path());
-            if (!it.value().isNull())
-                fileWith(path, it.value());
+            m_dirs << QFileInfo(root + u'/' + it.key()).path();
+            QDir().mkpath(m_dirs.last());
+            fileWith(root + u'/' + it.key(), it.value());
         }
 #ifdef Q_OS_LINUX
-        if (m_mounted) {
+        if (m_mounted)
             mount(nullptr, qPrintable(root), nullptr, MS_REMOUNT | MS_RDONLY, nullptr);
-            return;
-        }
 #endif
-        setModes(QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther | QFile::ExeOther);
+        setModes(QFile::ReadOwner | QFile::ExeOwner);
     }
     ~ReadOnlyTree()
     {
 #ifdef Q_OS_LINUX
-        if (m_mounted) {
+        if (m_mounted)
             umount2(qPrintable(m_root), MNT_DETACH);
-            return;
-        }
 #endif
         setModes(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
     }
-    // Whether the tree really refuses a new file.
+    // Whether the folders really refuse a new file.
     bool refuses() const
     {
-        return !QTemporaryFile(m_root + "/probe-XXXXXX").open();
+        return std::none_of(m_dirs.begin(), m_dirs.end(), [](const QString& dir) {
+            return QTemporaryFile(dir + "/probe-XXXXXX").open();
+        });
     }
 
 private:
-#ifdef Q_OS_LINUX
-    static bool ownMountNameSpace()
-    {
-        static const bool done = unshare(CLONE_NEWNS) == 0 &&
-                                 mount("none", "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
-        return done;
-    }
-#endif
     void setModes(QFile::Permissions modes)
     {
-        QDirIterator it(m_root, QDir::Dirs | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
-        QStringList dirs{m_root};
-        while (it.hasNext())
-            dirs << it.next();
-        for (const QString& dir : std::as_const(dirs))
+        for (const QString& dir : std::as_const(m_dirs))
             QFile::setPermissions(dir, modes);
     }
-
     QString m_root;
+    QStringList m_dirs;
     bool m_mounted = false;
 };
 
@@ -147,101 +129,74 @@ private Q_SLOTS:
         QCOMPARE(none.readInt(u"about", key, -77), -77);
     }
 
-    // One write, then the same write again; "reads" is what the key reads
-    // back, from this object and from a fresh one.
+    // Writes "KEY|VALUE" (section About) or "SECTION|KEY|VALUE" through one
+    // object, the last one twice: the file holds `after`, every key reads the
+    // same from this object as from a fresh one, the last one `reads` ("-":
+    // every write refused), and nothing else is left in the folder.
     void write_data()
     {
         QTest::addColumn<QByteArray>("before"); // null: no file
-        QTest::addColumn<QString>("key");       // in section "About"
-        QTest::addColumn<QString>("value");
+        QTest::addColumn<QStringList>("writes");
         QTest::addColumn<QByteArray>("after");
         QTest::addColumn<QString>("reads");
-        auto row = [](auto tag, QByteArray before, auto key, auto value, QByteArray after,
-                      auto reads) {
-            QTest::newRow(tag) << before << QString(key) << QString(value) << after
-                               << QString(reads);
+        auto row = [](auto tag, QByteArray before, auto writes, QByteArray after, auto reads) {
+            QTest::newRow(tag) << before << QString(writes).split("; ") << after << QString(reads);
         };
         QByteArray replaced = kWindowsFile, added = kWindowsFile;
-        row("set", kWindowsFile, "SEND_PORT", "黑体", replaced.replace("19200", "黑体"), "黑体");
-        row("add", kWindowsFile, "No3", "1", added.replace("\x93\r\n", "\x93\r\nNo3=1\r\n"), "1");
-        row("add section, cut line", "[P]\n1=x", "C", "2\n[X]", "[P]\n1=x\n[About]\nC=2\n", "2");
-        row("empty section", "[About]\r\n[P]\r\n1=x", "C", "0", "[About]\r\nC=0\r\n[P]\r\n1=x",
-            "0");
-        row("utf-8 mark", "\xEF\xBB\xBF[about]\nA=1\n", "a", "", "\xEF\xBB\xBF[about]\nA=\n", "");
-        row("create", QByteArray(), "C", "1", "[About]" + kNewLine + "C=1" + kNewLine, "1");
+        row("set", kWindowsFile, "SEND_PORT|黑体", replaced.replace("19200", "黑体"), "黑体");
+        row("add", kWindowsFile, "No3|1", added.replace("\x93\r\n", "\x93\r\nNo3=1\r\n"), "1");
+        row("add section, cut line", "[P]\n1=x", "C|2\n[X]", "[P]\n1=x\n[About]\nC=2\n", "2");
+        row("empty section", "[About]\r\n[P]\r\n1=x", "C|0", "[About]\r\nC=0\r\n[P]\r\n1=x", "0");
+        row("utf-8 mark", "\xEF\xBB\xBF[about]\nA=1\n", "a|", "\xEF\xBB\xBF[about]\nA=\n", "");
+        row("create", QByteArray(), "C|1", "[About]" + kNewLine + "C=1" + kNewLine, "1");
         // A lone CR at the end ends the last line: it is no part of the value,
         // and a line added after it completes it to CR LF.
-        row("CR end, add", "[About]\r\nB=x\r", "C", "1", "[About]\r\nB=x\r\nC=1\r\n", "1");
-        row("CR end, replace", "[About]\nB=x\r", "b", "y", "[About]\nB=y\r", "y");
-        row("CR end, header only", "[About]\r", "C", "1", "[About]\r\nC=1\r\n", "1");
-        row("CR end, new section", "[P]\n1=x\r", "C", "2", "[P]\n1=x\r\n[About]\nC=2\n", "2");
-        row("CR inside stays", "[About]\nB=x\r\r", "C", "1", "[About]\nB=x\r\r\nC=1\n", "1");
+        row("CR end, add", "[About]\r\nB=x\r", "C|1", "[About]\r\nB=x\r\nC=1\r\n", "1");
+        row("CR end, replace", "[About]\nB=x\r", "b|y", "[About]\nB=y\r", "y");
+        row("CR end, header only", "[About]\r", "C|1", "[About]\r\nC=1\r\n", "1");
+        row("CR end, new section", "[P]\n1=x\r", "C|2", "[P]\n1=x\r\n[About]\nC=2\n", "2");
+        row("CR inside stays", "[About]\nB=x\r\r", "C|1", "[About]\nB=x\r\r\nC=1\n", "1");
         // Leading blanks are dropped rather than added to the line's own.
-        row("leading blank", "[About]\nK = 4\n", "K", " 5", "[About]\nK = 5\n", "5");
-        row("leading tab, new", "[About]\n", "K", "\t x ", "[About]\nK=x \n", "x");
-        row("blanks only", "[About]\nK= 4\n", "K", "  ", "[About]\nK= \n", "");
+        row("leading blank", "[About]\nK = 4\n", "K| 5", "[About]\nK = 5\n", "5");
+        row("leading tab, new", "[About]\n", "K|\t x ", "[About]\nK=x \n", "x");
+        row("blanks only", "[About]\nK= 4\n", "K|  ", "[About]\nK= \n", "");
         // Only the first [About] and its first K count; the rest stays as it is.
-        row("repeated", "[About]\nK=1\nK=2\n[about]\nK=3\nL=1\n", "k", "9",
+        row("repeated", "[About]\nK=1\nK=2\n[about]\nK=3\nL=1\n", "k|9",
             "[About]\nK=9\nK=2\n[about]\nK=3\nL=1\n", "9");
-        row("repeated, add", "[About]\nK=1\n[about]\nL=1\n", "L", "9",
+        row("repeated, add", "[About]\nK=1\n[about]\nL=1\n", "L|9",
             "[About]\nK=1\nL=9\n[about]\nL=1\n", "9");
-        row("comment, junk", "[About]\n;K=1\njunk\n#K=2\n", "K", "3",
+        row("comment, junk", "[About]\n;K=1\njunk\n#K=2\n", "K|3",
             "[About]\nK=3\n;K=1\njunk\n#K=2\n", "3");
+        // Each write lands where a fresh read of the file would put it.
+        row("sections in turn", "[A]\r\nx=1\r\n[B]\r\ny=2",
+            "B|z|3; A|w|4; A|x|10; C|v|5; B|y|; C|v|6; A|q|7",
+            "[A]\r\nx=10\r\nw=4\r\nq=7\r\n[B]\r\ny=\r\nz=3\r\n[C]\r\nv=6\r\n", "7");
+        row("empty file", "", "A|x|1; B|y|2; A|z|3",
+            "[A]" + kNewLine + "x=1" + kNewLine + "z=3" + kNewLine + "[B]" + kNewLine + "y=2" +
+                kNewLine,
+            "3");
+        row("refused names", "[A]\nx=1\n", "A|a=b|1; A| x|2; A|;x|3; A]|x|4", "[A]\nx=1\n", "-");
     }
     void write()
     {
         QFETCH(QByteArray, before);
-        QFETCH(QString, key);
-        QFETCH(QString, value);
+        QFETCH(QStringList, writes);
         QFETCH(QString, reads);
         QTemporaryDir dir;
         krn::ProfileFile file(fileWith(dir, before));
-        QVERIFY(file.writeText(u"About", key, value));
-        QTEST(contents(file.path()), "after");
-        QCOMPARE(file.readText(u"About", key, "-"), reads);
-        QCOMPARE(krn::ProfileFile(file.path()).readText(u"About", key, "-"), reads);
-        QVERIFY(file.writeText(u"About", key, value));
-        QTEST(contents(file.path()), "after");
-        QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
-                 QStringList{"krntools.ini"});
-    }
-
-    // Writes in a row through one object: each lands where a fresh read of
-    // the file would put it, and every key reads as from a fresh object.
-    void writes_data()
-    {
-        QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<QStringList>("writes"); // section|key|value
-        QTest::addColumn<QByteArray>("after");
-        QTest::newRow("sections in turn")
-            << QByteArray("[A]\r\nx=1\r\n[B]\r\ny=2")
-            << QStringList{"B|z|3", "A|w|4", "A|x|10", "C|v|5", "B|y|", "C|v|6", "A|q|7"}
-            << QByteArray("[A]\r\nx=10\r\nw=4\r\nq=7\r\n[B]\r\ny=\r\nz=3\r\n[C]\r\nv=6\r\n");
-        QTest::newRow("empty file") << QByteArray("") << QStringList{"A|x|1", "B|y|2", "A|z|3"}
-                                    << "[A]" + kNewLine + "x=1" + kNewLine + "z=3" + kNewLine +
-                                           "[B]" + kNewLine + "y=2" + kNewLine;
-        QTest::newRow("refused names")
-            << QByteArray("[A]\nx=1\n") << QStringList{"A|a=b|1", "A| x|2", "A|;x|3", "A]|x|4"}
-            << QByteArray("[A]\nx=1\n");
-    }
-    void writes()
-    {
-        QFETCH(QByteArray, before);
-        QFETCH(QStringList, writes);
-        QTemporaryDir dir;
-        krn::ProfileFile file(fileWith(dir, before));
-        QStringList keys;
-        for (const QString& write : writes) {
-            const QStringList part = write.split(u'|');
-            keys << part[0] + u'|' + part[1];
-            file.writeText(part[0], part[1], part[2]);
-        }
+        QList<QStringList> keys;
+        for (const QString& write : writes)
+            keys << (write.count(u'|') == 1 ? "About|" + write : write).split(u'|');
+        keys << keys.last();
+        for (const QStringList& k : std::as_const(keys))
+            QCOMPARE(file.writeText(k[0], k[1], k[2]), reads != "-");
         QTEST(contents(file.path()), "after");
         const krn::ProfileFile fresh(file.path());
-        for (const QString& key : std::as_const(keys)) {
-            const QStringList part = key.split(u'|');
-            QCOMPARE(file.readText(part[0], part[1], "-"), fresh.readText(part[0], part[1], "-"));
-        }
+        for (const QStringList& k : std::as_const(keys))
+            QCOMPARE(file.readText(k[0], k[1], "-"), fresh.readText(k[0], k[1], "-"));
+        QCOMPARE(fresh.readText(keys.last()[0], keys.last()[1], "-"), reads);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries),
+                 QStringList{"krntools.ini"});
     }
 
     // Another program changes the file between two reads of one object.
@@ -323,42 +278,36 @@ private Q_SLOTS:
     }
 
     // Neither the executable's folder nor the per-user one can be written:
-    // the file that is there is read, choices stay in memory, nothing is
-    // written or left behind. "reads" is "beside", "per-user" or "none".
+    // the file that is there is read (1 beside, 2 per-user, -1 none), choices
+    // stay in memory, the file beside is left as it was.
     void unwritable_data()
     {
         QTest::addColumn<QByteArray>("beside"); // null: no file
         QTest::addColumn<QByteArray>("perUser");
-        QTest::addColumn<QString>("reads");
-        QTest::newRow("beside only") << QByteArray("[About]\nA=1\n") << QByteArray() << "beside";
+        QTest::addColumn<int>("reads");
+        QTest::newRow("beside only") << QByteArray("[About]\nA=1\n") << QByteArray() << 1;
         QTest::newRow("per-user first")
-            << QByteArray("[About]\nA=1\n") << QByteArray("[About]\r\nA=2\r\n") << "per-user";
-        QTest::newRow("no file") << QByteArray() << QByteArray() << "none";
+            << QByteArray("[About]\nA=1\n") << QByteArray("[About]\r\nA=2\r\n") << 2;
+        QTest::newRow("no file") << QByteArray() << QByteArray() << -1;
     }
     void unwritable()
     {
         QFETCH(QByteArray, beside);
         QFETCH(QByteArray, perUser);
-        QFETCH(QString, reads);
+        QFETCH(int, reads);
         const QString root = m_dir.filePath(QTest::currentDataTag());
         const QString exe = root + "/bin", config = root + "/config/krntools";
         const ReadOnlyTree tree(
             root, {{"bin/krntools.ini", beside}, {"config/krntools/krntools.ini", perUser}});
         if (!tree.refuses())
             QSKIP("no folder here refuses new files");
-
         const krn::SettingsLocation where = krn::settingsLocationFor(exe, config);
-        QCOMPARE(where.path, (reads == "per-user" ? config : exe) + "/krntools.ini");
+        QCOMPARE(where.path, (reads == 2 ? config : exe) + "/krntools.ini");
         QVERIFY(!where.persistent);
         krn::ProfileFile file(where);
-        QCOMPARE(file.readInt(u"About", u"A", -1), reads == "beside" ? 1
-                                                   : reads == "none" ? -1
-                                                                     : 2);
-        QVERIFY(!file.writeText(u"About", u"B", "3"));
-        QCOMPARE(file.readInt(u"About", u"B", -1), 3);
-        QCOMPARE(krn::ProfileFile(where.path).readInt(u"About", u"B", -1), -1);
+        QCOMPARE(file.readInt(u"About", u"A", -1), reads);
+        QVERIFY(!file.writeText(u"About", u"B", "3")); // kept in memory, as inMemory() shows
         QCOMPARE(contents(exe + "/krntools.ini"), beside.isNull() ? QByteArray() : beside);
-        QCOMPARE(QDir(exe).entryList(QDir::Files).size(), int(!beside.isNull()));
     }
 };
 
