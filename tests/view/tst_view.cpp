@@ -14,12 +14,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-void screenshot(QWidget& widget, const QString& name)
-{
-    QDir().mkpath(QStringLiteral(KRN_SCREENSHOTS));
-    QVERIFY(widget.grab().save(QStringLiteral(KRN_SCREENSHOTS "/") + name));
-}
-
 using Steps = QList<std::pair<QString, QString>>; // for the log viewer
 
 bool append(const QString& path, const QByteArray& bytes)
@@ -142,14 +136,6 @@ void TestView::chooser()
         for (qsizetype i = 0; i < text.size(); ++i)
             QCOMPARE(cells.at(i).bytes, krn::glyphs::rasterise(drawn, text.at(i)));
     }
-    const QString tag = QString::fromUtf8(QTest::currentDataTag());
-    if (tag == u"16 overflows the narrow cell"_s)
-        screenshot(dialog, u"clock-font-chooser-refused.png"_s);
-    if (tag == u"宋体 10.5, not on this computer, confirmed unchanged"_s) {
-        dialog.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
-        screenshot(dialog, u"clock-font-chooser.png"_s);
-    }
 }
 
 // Through the seam the window uses: the modal chooser, OK pressed at once.
@@ -233,7 +219,6 @@ void TestView::logViewerFollowsAndSaves()
     QVERIFY(QTest::qWaitForWindowExposed(&viewer));
     QVERIFY(append(path, "01:02:03.020 reply   06  16 ms\n"));
     QTRY_VERIFY_WITH_TIMEOUT(viewer.text().endsWith(u"06  16 ms"_s), 2000);
-    screenshot(viewer, u"log-viewer-follow.png"_s);
 
     const QString saved = dir.filePath(u"saved.log"_s);
     QCOMPARE(viewer.saveTo(saved), std::nullopt);
