@@ -6,10 +6,7 @@
 #include "settings/settings.h"
 #include "window/controltips.h"
 
-#include <QDir>
-#include <QFile>
-#include <QTemporaryDir>
-#include <QTest>
+#include <QtTest>
 
 using namespace Qt::StringLiterals;
 
@@ -20,19 +17,13 @@ namespace {
 // The device nodes and links are real files in a private folder, as udev
 // would make them.
 struct FakeSystem : krn::SerialDevices {
-    explicit FakeSystem(const QString& root) : dev(root + u"/dev"_s), byId(root + u"/by-id"_s)
-    {
-        QDir().mkpath(dev);
-        QDir().mkpath(byId);
-    }
+    explicit FakeSystem(const QString& root) : dev(root + u"/dev"_s), byId(root + u"/by-id"_s) {}
 
     void plug(const QString& plugged)
     {
-        for (const QString& old : QDir(dev).entryList(QDir::Files | QDir::System))
-            QFile::remove(dev + u'/' + old);
-        for (const QString& old : QDir(byId).entryList(QDir::Files | QDir::System))
-            QFile::remove(byId + u'/' + old);
         devices.clear();
+        for (const QString& folder : {dev, byId})
+            QVERIFY(QDir(folder).removeRecursively() && QDir().mkpath(folder));
         for (const QString& entry : plugged.split(u';', Qt::SkipEmptyParts)) {
             const QString name = entry.section(u'=', 0, 0);
             const QString link = entry.section(u'=', 1);
@@ -75,47 +66,32 @@ void TestPortPinning::twoStarts_data()
     QTest::addColumn<QString>("opens");
     QTest::addColumn<QString>("info"); // the system's entry it matches
     QTest::addColumn<QString>("tip");  // in the serial-port list's tooltip
-
-    const QString fa = u"ttyUSB0=usb-FTDI_A-if00-port0"_s;
-    QTest::newRow("an adapter sorting first is plugged in: the pin holds")
-        << fa << "" << 1 << "by-id/usb-FTDI_A-if00-port0" << u"ttyACM0=usb-Arduino_B-if00;"_s + fa
-        << 1 << "by-id/usb-FTDI_A-if00-port0"
-        << "dev/ttyUSB0"
-        << "Pinned to ";
-    QTest::newRow("never used: the number still follows the list")
-        << fa << "" << 0 << "" << u"ttyACM0=usb-Arduino_B-if00;"_s + fa << 1 << "dev/ttyACM0"
-        << "dev/ttyACM0"
-        << "Once a command has gone out";
-    QTest::newRow("the pinned adapter comes back under another node")
-        << fa << "" << 1 << "by-id/usb-FTDI_A-if00-port0"
-        << "ttyACM0=usb-Arduino_B-if00;ttyUSB1=usb-FTDI_A-if00-port0" << 1
-        << "by-id/usb-FTDI_A-if00-port0"
-        << "dev/ttyUSB1"
-        << "Serial number: SN-ttyUSB1";
-    QTest::newRow("the pinned adapter is unplugged")
-        << fa << "" << 1 << "by-id/usb-FTDI_A-if00-port0"
-        << "ttyACM0=usb-Arduino_B-if00" << 1 << "by-id/usb-FTDI_A-if00-port0"
-        << ""
-        << "which is not connected";
-    QTest::newRow("no by-id link: the device's own name")
-        << "ttyS0"
-        << "" << 1 << "dev/ttyS0"
-        << "ttyACM0=usb-Arduino_B-if00;ttyS0" << 1 << "dev/ttyS0"
-        << "dev/ttyS0"
-        << "Pinned to ";
-    QTest::newRow("second port pinned, first left alone")
-        << u"ttyACM0;"_s + fa << "" << 2 << "by-id/usb-FTDI_A-if00-port0" << fa << 2
-        << "by-id/usb-FTDI_A-if00-port0"
-        << "dev/ttyUSB0"
-        << "Pinned to ";
-    QTest::newRow("nothing at that number: nothing pinned") << fa << "" << 2 << "" << fa << 2 << ""
-                                                            << ""
-                                                            << "no such serial device";
-    QTest::newRow("a mapping of the operator's own is kept")
-        << fa << "tcp://192.0.2.7:4001" << 1 << "tcp://192.0.2.7:4001"
-        << u"ttyACM0=usb-Arduino_B-if00;"_s + fa << 1 << "tcp://192.0.2.7:4001"
-        << ""
-        << "Pinned to tcp://";
+    const QString fa = u"ttyUSB0=usb-FTDI_A-if00-port0"_s, pa = u"by-id/usb-FTDI_A-if00-port0"_s;
+    const QString bfa = u"ttyACM0=usb-Arduino_B-if00;"_s + fa; // an adapter sorting first, then A
+    auto row = [](const char* name, const QString& first, const QString& preset, int used,
+                  const QString& pinned, const QString& second, int port, const QString& opens,
+                  const QString& info, const char* tip) {
+        QTest::newRow(name) << first << preset << used << pinned << second << port << opens << info
+                            << tip;
+    };
+    row("an adapter sorting first is plugged in: the pin holds", fa, {}, 1, pa, bfa, 1, pa,
+        u"dev/ttyUSB0"_s, "Pinned to ");
+    row("never used: the number still follows the list", fa, {}, 0, {}, bfa, 1, u"dev/ttyACM0"_s,
+        u"dev/ttyACM0"_s, "Once a command has gone out");
+    row("the pinned adapter comes back under another node", fa, {}, 1, pa,
+        u"ttyACM0=usb-Arduino_B-if00;ttyUSB1=usb-FTDI_A-if00-port0"_s, 1, pa, u"dev/ttyUSB1"_s,
+        "Serial number: SN-ttyUSB1");
+    row("the pinned adapter is unplugged", fa, {}, 1, pa, u"ttyACM0=usb-Arduino_B-if00"_s, 1, pa,
+        {}, "which is not connected");
+    row("no by-id link: the device's own name", u"ttyS0"_s, {}, 1, u"dev/ttyS0"_s,
+        u"ttyACM0=usb-Arduino_B-if00;ttyS0"_s, 1, u"dev/ttyS0"_s, u"dev/ttyS0"_s, "Pinned to ");
+    row("second port pinned, first left alone", u"ttyACM0;"_s + fa, {}, 2, pa, fa, 2, pa,
+        u"dev/ttyUSB0"_s, "Pinned to ");
+    row("nothing at that number: nothing pinned", fa, {}, 2, {}, fa, 2, {}, {},
+        "no such serial device");
+    const QString own = u"tcp://192.0.2.7:4001"_s;
+    row("a mapping of the operator's own is kept", fa, own, 1, own, bfa, 1, own, {},
+        "Pinned to tcp://");
 }
 
 void TestPortPinning::twoStarts()
