@@ -155,21 +155,12 @@ private Q_SLOTS:
             "\n");
     }
 
-    void progress_data()
-    {
-        QTest::addColumn<bool>("broadcast");
-        QTest::addColumn<int>("done");
-        QTest::addColumn<QString>("line");
-        QTest::addRow("start") << true << 0 << "[..........] 9600 bit/s, broadcast, found 1";
-        QTest::addRow("half") << false << 512 << "[#####.....] 9600 bit/s, screen 17, found 1";
-    }
     void progress()
     {
-        QFETCH(bool, broadcast);
-        QFETCH(int, done);
-        QFETCH(QString, line);
-        const krn::FinderProgress p{broadcast, 9600, 17, done, 1024, 1};
-        QCOMPARE(krn::cli::progressLine(p, Language::English, 10), line);
+        QCOMPARE(krn::cli::progressLine({true, 9600, 17, 0, 1024, 1}, Language::English, 10),
+                 "[..........] 9600 bit/s, broadcast, found 1");
+        QCOMPARE(krn::cli::progressLine({false, 9600, 17, 512, 1024, 1}, Language::English, 10),
+                 "[#####.....] 9600 bit/s, screen 17, found 1");
     }
 };
 
