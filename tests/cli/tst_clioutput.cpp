@@ -129,8 +129,9 @@ private Q_SLOTS:
     // rest are the system's devices in natural order.
     void ports()
     {
-        const QList<krn::cli::PortDevice> system{
-            {"/dev/ttyUSB10"}, {"/dev/ttyS0"}, {"/dev/ttyUSB2"}};
+        QList<krn::cli::PortDevice> system;
+        for (const char* device : {"/dev/ttyUSB10", "/dev/ttyS0", "/dev/ttyUSB2"})
+            system << krn::cli::PortDevice{device, {}, {}, {}};
         const auto mapped = [](qint32 n) {
             return n == 1   ? QStringLiteral("/dev/pts/7")
                    : n == 9 ? QStringLiteral("tcp://h:1")
