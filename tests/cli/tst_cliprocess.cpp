@@ -185,7 +185,7 @@ private Q_SLOTS:
         row("number 9", "silent", 1, "9600/1/0/宋体/12");
         row("--screen 1,2 speed 38400", "ack", 2, "9600/1/0/宋体/12");
         row("clock --language english --font Unifont --size 16", "ack", 29, "9600/1/1/Unifont/16");
-        row("clock", "ack", 29, "9600/1/0/宋体/12");
+        row("--lang zh_CN clock", "ack", 29, "9600/1/0/宋体/12"); // wide glyphs too
         row("hardware --password 427163 --oe 1 --byte-order 0 --invert 1 --wraps 8 --wrap-mode 4",
             "ack", 1, "9600/1/0/宋体/12");
     }
@@ -207,8 +207,8 @@ private Q_SLOTS:
         const QStringList before{"9600", "1", "0", "宋体", "12"};
         for (int i = 0; i < keys.size(); ++i)
             ini.writeText(u"About", keys[i], before[i]);
-        runCli(QStringList{"--ini", ini.path()} + args);
-        QVERIFY(screen.waitForLines(frames));
+        const Run r = runCli(QStringList{"--ini", ini.path()} + args);
+        QVERIFY2(screen.waitForLines(frames), qPrintable(r.out + r.err));
         QTest::qWait(100);
         QCOMPARE(screen.logLines().size(), frames);
         QStringList values;
