@@ -70,56 +70,32 @@ Q_DECLARE_METATYPE(Screens)
 class TestScreenFinder : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    // The wait covers the probe (13 bytes) and the answer (1 byte) at 11 bits
-    // a byte, rounded up, plus the margin.
-    void probeWait_data()
-    {
-        QTest::addColumn<int>("speed");
-        QTest::addColumn<int>("ms");
-        QTest::addRow("9600") << 9600 << 17 + 30;
-        QTest::addRow("19200") << 19200 << 9 + 30;
-        QTest::addRow("38400") << 38400 << 5 + 30;
-        QTest::addRow("57600") << 57600 << 3 + 30;
-        QTest::addRow("no speed") << 0 << 30;
-    }
-    void probeWait()
-    {
-        QFETCH(int, speed);
-        QFETCH(int, ms);
-        QCOMPARE(krn::ScreenFinder::probeWait(speed).count(), ms);
-    }
-
+    // The broadcasts come first, one per speed; the speeds that answered one
+    // are searched first.
     void search_data()
     {
         QTest::addColumn<Screens>("screens");
         QTest::addColumn<bool>("first");
         QTest::addColumn<QString>("found");
-        QTest::addColumn<QString>("listening");
         QTest::addColumn<int>("probes");
+        const auto row = [](const char* name, Screens screens, bool first, const char* found,
+                            int probes) {
+            QTest::addRow("%s", name) << screens << first << QString(found) << probes;
+        };
         // 4 speeds x (broadcast + 255 numbers) = 1024 probes for a full search.
-        QTest::addRow("empty line") << Screens{} << false << ""
-                                    << "" << 1024;
-        QTest::addRow("57600/254 answering the broadcast, first")
-            << Screens{{57600, 254, true}} << true << "57600:254"
-            << "57600" << 4 + 255;
-        QTest::addRow("57600/254 silent to the broadcast, first")
-            << Screens{{57600, 254, false}} << true << "57600:254"
-            << "" << 4 + 4 * 255;
-        QTest::addRow("9600/0, first") << Screens{{9600, 0, false}} << true << "9600:0"
-                                       << "" << 4 + 1;
-        QTest::addRow("two speeds, listening one searched first")
-            << Screens{{9600, 3, false}, {38400, 0, true}} << false << "38400:0 9600:3"
-            << "38400" << 1024;
-        QTest::addRow("two screens on one speed, both found")
-            << Screens{{19200, 0, true}, {19200, 254, true}} << false << "19200:0 19200:254"
-            << "19200" << 1024;
+        row("empty line", {}, false, "", 1024);
+        row("answers the broadcast, first", {{57600, 254, true}}, true, "57600:254", 4 + 255);
+        row("silent to the broadcast, first", {{57600, 254, false}}, true, "57600:254",
+            4 + 4 * 255);
+        row("two speeds", {{9600, 3, false}, {38400, 0, true}}, false, "38400:0 9600:3", 1024);
+        row("two on one speed", {{19200, 0, true}, {19200, 254, true}}, false, "19200:0 19200:254",
+            1024);
     }
     void search()
     {
         QFETCH(Screens, screens);
         QFETCH(bool, first);
         QFETCH(QString, found);
-        QFETCH(QString, listening);
         QFETCH(int, probes);
         FakeFinderLine line;
         line.screens = screens;
@@ -138,19 +114,15 @@ private Q_SLOTS:
         QCOMPARE(r.end, krn::FinderEnd::Finished);
         QCOMPARE(foundText(r.found), found);
         QCOMPARE(foundText(reported), found);
-        QStringList speeds;
-        for (qint32 s : r.listening)
-            speeds << QString::number(s);
-        QCOMPARE(speeds.join(u' '), listening);
         QCOMPARE(line.probes.size(), probes);
         QCOMPARE(r.probes, probes);
         QCOMPARE(progressEvents, probes);
-        // The broadcasts come first, one per speed.
         QCOMPARE(line.probes.mid(0, 4),
                  QStringList({"9600:255", "19200:255", "38400:255", "57600:255"}));
     }
 
-    // The plan's own speeds, numbers and wait are what goes out.
+    // The plan's own speeds, numbers and wait are what goes out; without a
+    // wait, each speed's own covers the probe and the answer, rounded up.
     void plan()
     {
         FakeFinderLine line;
@@ -164,11 +136,10 @@ private Q_SLOTS:
                                            "9600:254", "9600:0"}));
         QCOMPARE(line.waits, QList<qint32>(6, 80));
 
-        FakeFinderLine derived;
-        krn::ScreenFinder second(derived);
+        line.waits.clear();
         plan.probeWait.reset();
-        second.run(plan);
-        QCOMPARE(derived.waits, QList<qint32>({33, 47, 33, 33, 47, 47}));
+        finder.run(plan);
+        QCOMPARE(line.waits, QList<qint32>({33, 47, 33, 33, 47, 47}));
     }
 
     void endsEarly_data()
@@ -179,16 +150,15 @@ private Q_SLOTS:
         QTest::addColumn<krn::FinderEnd>("end");
         QTest::addColumn<int>("probes");
         QTest::addColumn<int>("speed");
-        QTest::addRow("cannot open the first speed")
-            << 9600 << -1 << -1 << krn::FinderEnd::OpenFailed << 0 << 9600;
-        QTest::addRow("cannot open a later speed")
-            << 38400 << -1 << -1 << krn::FinderEnd::OpenFailed << 2 << 38400;
-        QTest::addRow("fault in a broadcast")
-            << 0 << 3 << -1 << krn::FinderEnd::LineFault << 3 << 38400;
-        QTest::addRow("fault in the numbers")
-            << 0 << 10 << -1 << krn::FinderEnd::LineFault << 10 << 9600;
-        QTest::addRow("cancelled during a probe")
-            << 0 << -1 << 7 << krn::FinderEnd::Cancelled << 7 << 0;
+        const auto row = [](const char* name, int failOpenAt, int faultAtProbe, int cancelAtProbe,
+                            krn::FinderEnd end, int probes, int speed) {
+            QTest::addRow("%s", name)
+                << failOpenAt << faultAtProbe << cancelAtProbe << end << probes << speed;
+        };
+        row("cannot open a later speed", 38400, -1, -1, krn::FinderEnd::OpenFailed, 2, 38400);
+        row("fault in a broadcast", 0, 3, -1, krn::FinderEnd::LineFault, 3, 38400);
+        row("fault in the numbers", 0, 10, -1, krn::FinderEnd::LineFault, 10, 9600);
+        row("cancelled during a probe", 0, -1, 7, krn::FinderEnd::Cancelled, 7, 0);
     }
     void endsEarly()
     {
