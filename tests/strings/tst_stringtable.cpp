@@ -36,6 +36,36 @@ private Q_SLOTS:
             }
         QCOMPARE(got, want);
     }
+    // Our own texts (9000 and up) fill the same places in every language, so
+    // no translation drops or invents a value.
+    void ownTextsFillTheSamePlaces()
+    {
+        using krn::strings::Language;
+        const QRegularExpression place(QStringLiteral("%[1-9]"));
+        const auto places = [&](const QString& text) {
+            QStringList found;
+            for (const QRegularExpressionMatch& m : place.globalMatch(text))
+                found << m.captured();
+            found.sort();
+            return found.join(u',');
+        };
+        int checked = 0;
+        for (int id = 9000; id < 10000; ++id) {
+            QString english;
+            try {
+                english = krn::strings::load(quint16(id), Language::English);
+            } catch (const krn::Failure&) {
+                continue;
+            }
+            ++checked;
+            for (const Language l : {Language::SimplifiedChinese, Language::TraditionalChinese}) {
+                const QString text = krn::strings::load(quint16(id), l);
+                QVERIFY2(!text.isEmpty(), qPrintable(QString::number(id)));
+                QCOMPARE(places(text), places(english));
+            }
+        }
+        QVERIFY(checked > 100);
+    }
     void missingIdFails()
     {
         for (const int id : {0, 2, 1599, 65535})
