@@ -10,16 +10,15 @@ using krn::cli::TargetOutcome;
 using krn::cli::TargetReport;
 using krn::strings::Language;
 
-Q_DECLARE_METATYPE(TargetOutcome)
-
 namespace {
-TargetReport report(qint32 screen, TargetOutcome outcome, QByteArray reply = {})
+TargetReport report(qint32 screen, TargetOutcome outcome)
 {
-    return TargetReport{screen, 9600,  QStringLiteral("reset"), outcome,
-                        12,     reply, QStringLiteral("detail")};
+    return TargetReport{screen, 9600, QStringLiteral("reset"), outcome, 12, {}, {}};
 }
 } // namespace
 
+// Result lines and the summary of a batch with a refusal are pinned end to
+// end by the process test; here the branches a run does not reach easily.
 class TestCliOutput : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -57,59 +56,22 @@ private Q_SLOTS:
         QCOMPARE(lines.at(256), lines.first());
     }
 
-    void lines_data()
-    {
-        QTest::addColumn<TargetOutcome>("outcome");
-        QTest::addColumn<QByteArray>("reply");
-        QTest::addColumn<QString>("english");
-        QTest::addColumn<QString>("traditional");
-        QTest::addColumn<QString>("json");
-        QTest::addRow("delivered")
-            << TargetOutcome::Delivered << QByteArray("\x06")
-            << "Screen 4 at 9600 bit/s, reset: detail (12 ms)"
-            << "屏號 4，9600 bit/s，reset：detail（12 ms）"
-            << R"({"command":"reset","message":"detail","ms":12,"outcome":"delivered","screen":4,"speed":9600})";
-        QTest::addRow("refused")
-            << TargetOutcome::Refused << QByteArray("\x15\xff")
-            << "Screen 4 at 9600 bit/s, reset: The screen answered 15 FF, not an acknowledgement. "
-               "(12 ms)"
-            << "屏號 4，9600 bit/s，reset：屏回答了 15 FF，不是確認。（12 ms）"
-            << R"({"command":"reset","message":"detail","ms":12,"outcome":"refused","reply":"15 FF","screen":4,"speed":9600})";
-    }
-    void lines()
-    {
-        QFETCH(TargetOutcome, outcome);
-        QFETCH(QByteArray, reply);
-        QFETCH(QString, english);
-        QFETCH(QString, traditional);
-        QFETCH(QString, json);
-        const TargetReport r = report(4, outcome, reply);
-        QCOMPARE(krn::cli::textLine(r, Language::English), english);
-        QCOMPARE(krn::cli::textLine(r, Language::TraditionalChinese), traditional);
-        QCOMPARE(QString::fromUtf8(krn::cli::jsonLine(r)), json);
-    }
-
+    // A batch ends with 0 when all went, 1 when some did not or there was
+    // nothing to do, 3 when the port would not open; a screen found is done.
     void summaries_data()
     {
         QTest::addColumn<QList<TargetReport>>("reports");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("json");
         QTest::addColumn<int>("status");
+        using O = TargetOutcome;
         QTest::addRow("all delivered")
-            << QList{report(1, TargetOutcome::Delivered), report(2, TargetOutcome::Delivered)}
-            << "All 2 screens done."
+            << QList{report(1, O::Delivered), report(2, O::Found)} << "All 2 screens done."
             << R"({"delivered":2,"failed":[],"summary":true,"targets":2})" << 0;
-        QTest::addRow("one silent, one refused")
-            << QList{report(1, TargetOutcome::Delivered), report(2, TargetOutcome::NoAnswer),
-                     report(3, TargetOutcome::Refused), report(4, TargetOutcome::Delivered)}
-            << "2 of 4 screens done; not done: 2,3."
-            << R"({"delivered":2,"failed":[2,3],"summary":true,"targets":4})" << 1;
         QTest::addRow("open failed wins")
-            << QList{report(1, TargetOutcome::NoAnswer), report(2, TargetOutcome::OpenFailed)}
+            << QList{report(1, O::NoAnswer), report(2, O::OpenFailed)}
             << "0 of 2 screens done; not done: 1,2."
             << R"({"delivered":0,"failed":[1,2],"summary":true,"targets":2})" << 3;
-        QTest::addRow("found") << QList{report(9, TargetOutcome::Found)} << "All 1 screens done."
-                               << R"({"delivered":1,"failed":[],"summary":true,"targets":1})" << 0;
         QTest::addRow("nothing") << QList<TargetReport>{} << "All 0 screens done."
                                  << R"({"delivered":0,"failed":[],"summary":true,"targets":0})"
                                  << 1;
