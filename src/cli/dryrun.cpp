@@ -1,5 +1,6 @@
 #include "dryrun.h"
 
+#include "link/frame.h"
 #include "report.h"
 #include "strings/toolids.h"
 
@@ -8,26 +9,11 @@
 
 namespace krn::cli {
 
-QByteArray frameBytes(quint8 screen, quint8 sequence, quint8 command, const QByteArray& data)
-{
-    QByteArray frame;
-    frame.reserve(data.size() + 7);
-    frame.append(char(0x5A)).append(char(0xA5));
-    frame.append(char(quint8(data.size() + 6)));
-    frame.append(char(screen)).append(char(sequence)).append(char(command));
-    frame.append(data);
-    quint8 sum = 0;
-    for (const char b : std::as_const(frame))
-        sum ^= quint8(b);
-    frame.append(char(sum));
-    return frame;
-}
-
 QString DryRun::line(qint32 screen, qint32 speed, const QString& command, quint8 code,
                      const QByteArray& data)
 {
-    const QString hex = hexBytes(frameBytes(quint8(screen), m_sequence, code, data));
-    m_sequence = quint8(m_sequence + 1); // the link wraps from 255 to 0 too
+    const QString hex = hexBytes(frame::encode(screen, m_sequence, code, data));
+    m_sequence = frame::nextSequence(m_sequence);
     if (m_json) {
         const QJsonObject o{{QStringLiteral("screen"), screen},
                             {QStringLiteral("speed"), speed},

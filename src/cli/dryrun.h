@@ -8,11 +8,6 @@
 
 namespace krn::cli {
 
-// The frame the link would put on the wire: 5A A5, length (data + 6), screen,
-// sequence, command, data, XOR of everything before it. The link keeps its
-// own encoder; this one only shows frames that are never sent.
-QByteArray frameBytes(quint8 screen, quint8 sequence, quint8 command, const QByteArray& data);
-
 // Frames of a dry run, numbered as a fresh line would number them.
 class DryRun {
 public:
@@ -25,7 +20,7 @@ public:
 private:
     strings::Language m_language;
     bool m_json;
-    quint8 m_sequence = 0;
+    qint32 m_sequence = 0;
 };
 
 } // namespace krn::cli

@@ -69,17 +69,47 @@ QString frameMeaning(const QByteArray& frame)
     return QStringLiteral("%1, seq %2: %3").arg(who).arg(quint8(frame.at(4))).arg(what);
 }
 
+namespace {
+// How the line settings reach the wire.
+QString lineSettings(const TrafficRecord& r)
+{
+    const QString settings = QStringLiteral("%1 8O1").arg(r.baudRate);
+    switch (r.line) {
+    case LineKind::Serial:
+        break;
+    case LineKind::RawTcp:
+        return QStringLiteral("raw TCP: the device server applies its own line settings (%1 is "
+                              "not sent)")
+            .arg(settings);
+    case LineKind::Rfc2217:
+        return settings + QStringLiteral(", set on the device server by RFC 2217");
+    }
+    return settings;
+}
+
+QString bytesWithRest(const TrafficRecord& r)
+{
+    return r.more > 0 ? QStringLiteral("%1 (+%2 bytes)").arg(hex(r.bytes)).arg(r.more)
+                      : hex(r.bytes);
+}
+} // namespace
+
 QString formatTraffic(const TrafficRecord& r)
 {
     const QString time = r.time.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss.zzz"));
     const QString after = r.ms >= 0 ? QStringLiteral(" after %1 ms").arg(r.ms) : QString();
     switch (r.kind) {
     case TrafficRecord::Kind::Opened:
-        return QStringLiteral("%1 open    %2 (%3)").arg(time, r.address, r.detail);
+        return QStringLiteral("%1 open    %2 (%3)").arg(time, r.address, lineSettings(r));
+    case TrafficRecord::Kind::Speed:
+        return QStringLiteral("%1 speed   %2 (%3)").arg(time, r.address, lineSettings(r));
     case TrafficRecord::Kind::Sent:
         return QStringLiteral("%1 send    %2  %3").arg(time, hex(r.bytes), frameMeaning(r.bytes));
     case TrafficRecord::Kind::Reply:
-        return QStringLiteral("%1 reply   %2 %3").arg(time, hex(r.bytes), after.trimmed());
+        return QStringLiteral("%1 reply   %2 %3").arg(time, bytesWithRest(r), after.trimmed());
+    case TrafficRecord::Kind::Late:
+        return QStringLiteral("%1 late    %2 (after the last wait; not taken as an answer)")
+            .arg(time, bytesWithRest(r));
     case TrafficRecord::Kind::Outcome:
         return QStringLiteral("%1 outcome %2%3").arg(time, r.detail, after);
     case TrafficRecord::Kind::Closed:

@@ -70,6 +70,8 @@ enum Id : quint16 {
     LineFault = 9069, // %1 device, %2 system text
     PortTimedOut = 9070,
     PortUnsupported = 9071,
+    LineFlood = 9072, // %1 device or address, %2 amount, %3 seconds
+    OddParityRefused = 9073, // %1 device
 
     ChoicesNotKept = 9100, // no folder for the settings file can be written
 
@@ -96,8 +98,6 @@ enum Id : quint16 {
     Rfc2217Refused = 9313,
     Rfc2217NoAnswer = 9314,
     Rfc2217SettingsRefused = 9315,
-    NetRawTcpNote = 9316,
-    NetRfc2217Note = 9317,
 };
 
 } // namespace krn::strings

@@ -85,9 +85,24 @@ std::optional<Message> AnyLine::takeFault()
     return current().takeFault();
 }
 
-QString AnyLine::settingsNote(const LineSettings& settings) const
+LineKind AnyLine::kind() const
 {
-    return current().settingsNote(settings);
+    return current().kind();
+}
+
+bool AnyLine::setSpeed(const LineSettings& settings)
+{
+    return current().setSpeed(settings);
+}
+
+qint64 AnyLine::wireBytes() const
+{
+    return current().wireBytes();
+}
+
+std::chrono::microseconds AnyLine::roundTrip() const
+{
+    return current().roundTrip();
 }
 
 } // namespace krn

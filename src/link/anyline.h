@@ -26,7 +26,10 @@ public:
     QByteArray readAll() override;
     void write(const QByteArray& bytes) override;
     std::optional<Message> takeFault() override;
-    QString settingsNote(const LineSettings& settings) const override;
+    LineKind kind() const override;
+    bool setSpeed(const LineSettings& settings) override;
+    qint64 wireBytes() const override;
+    std::chrono::microseconds roundTrip() const override;
 
 private:
     Line& lineFor(const QString& address);

@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QString>
 #include <QtGlobal>
+#include <chrono>
 #include <optional>
 
 namespace krn {
@@ -13,6 +14,13 @@ namespace krn {
 // 1 stop bit.
 struct LineSettings {
     qint32 baudRate = 9600;
+};
+
+// What kind of line a port leads to.
+enum class LineKind {
+    Serial,  // a local serial port: the line runs at the settings asked for
+    RawTcp,  // a device server's raw port: the server keeps its own line settings
+    Rfc2217, // a device server that takes the line settings over Telnet (RFC 2217)
 };
 
 // The line to the screens: a local serial port or a network line through a
@@ -37,9 +45,17 @@ public:
     // A fault the line met while open (adapter pulled out, server gone),
     // taken once. The line is already closed then.
     virtual std::optional<Message> takeFault() = 0;
-    // How the line settings reach the wire, for the traffic log: "9600 8O1",
-    // or that a device server applies its own.
-    virtual QString settingsNote(const LineSettings& settings) const = 0;
+
+    // The kind of the line last opened.
+    virtual LineKind kind() const = 0;
+    // Changes the speed of the open line. False when the line has no say in
+    // it (a raw device server port); throws when the change is refused.
+    virtual bool setSpeed(const LineSettings& settings) = 0;
+    // Every byte that came in since the line opened, a device server's own
+    // protocol bytes included: a flood shows here even when no data does.
+    virtual qint64 wireBytes() const = 0;
+    // The network's round trip, measured while opening; zero for a local port.
+    virtual std::chrono::microseconds roundTrip() const { return {}; }
 };
 
 } // namespace krn

@@ -1,11 +1,31 @@
 #include "link.h"
 
 #include "core/failure.h"
-#include "core/numtext.h"
 #include "core/textids.h"
 #include "portmap.h"
 
 namespace krn {
+
+namespace {
+
+using std::chrono::milliseconds;
+
+// "812 B", "12.3 KB", "9.4 MB": how much a flooding line sent.
+QString amount(qint64 bytes)
+{
+    if (bytes >= 1000 * 1000)
+        return QStringLiteral("%1 MB").arg(double(bytes) / 1e6, 0, 'f', 1);
+    if (bytes >= 1000)
+        return QStringLiteral("%1 KB").arg(double(bytes) / 1e3, 0, 'f', 1);
+    return QStringLiteral("%1 B").arg(bytes);
+}
+
+milliseconds roundedUp(std::chrono::microseconds us)
+{
+    return std::chrono::ceil<milliseconds>(us);
+}
+
+} // namespace
 
 Link::Link(LinkState& state, Line& line, const PortMap& ports, MsClock& clock, EventPump& pump,
            EngineEvents* events)
@@ -59,9 +79,12 @@ std::optional<Message> Link::OpenPort(const LinkTarget& target)
         return f.message();
     }
     m_address = address;
+    m_unsettled = false;
+    m_lastHeard = m_clock.nowMs();
     TrafficRecord r;
     r.kind = TrafficRecord::Kind::Opened;
-    r.detail = m_line.settingsNote(m_settings);
+    r.line = m_line.kind();
+    r.baudRate = m_settings.baudRate;
     record(r);
     m_state.BusyFlag = 0;
     return std::nullopt;
@@ -78,9 +101,35 @@ void Link::ClosePort()
     m_address.clear();
 }
 
+std::optional<Message> Link::setSpeed(qint32 baudRate)
+{
+    if (!m_line.isOpen())
+        return Message{strings::PortNotOpen, {m_address}};
+    try {
+        if (!m_line.setSpeed(LineSettings{baudRate}))
+            return std::nullopt;
+    } catch (const Failure& f) {
+        return f.message();
+    }
+    m_settings.baudRate = baudRate;
+    m_state.BaudRate = baudRate;
+    // What arrived at the old speed is noise now.
+    m_unsettled = true;
+    m_lastHeard = m_clock.nowMs();
+    TrafficRecord r;
+    r.kind = TrafficRecord::Kind::Speed;
+    r.line = m_line.kind();
+    r.baudRate = baudRate;
+    record(r);
+    return std::nullopt;
+}
+
 Delivery Link::finish(Delivery d, quint32 start)
 {
-    d.ms = elapsedSince(start, m_clock.nowMs());
+    const quint32 now = m_clock.nowMs();
+    d.ms = elapsedSince(start, now);
+    m_lastHeard = now;
+    m_unsettled = d.kind != DeliveryKind::Acknowledged;
     TrafficRecord r;
     r.kind = TrafficRecord::Kind::Outcome;
     switch (d.kind) {
@@ -100,11 +149,49 @@ Delivery Link::finish(Delivery d, quint32 start)
         r.detail = QStringLiteral("line fault (text %1)").arg(d.message.id);
         break;
     }
+    if (d.replyBytes > d.reply.size())
+        r.detail += QStringLiteral(", %1 reply bytes").arg(d.replyBytes);
     r.ms = d.ms;
     record(r);
     if (d.delivered())
         m_state.BusyFlag = 0;
     return d;
+}
+
+// Whatever is waiting goes; after a frame that was not acknowledged the line
+// must also have been quiet for `settle`, so a late answer to that frame is
+// heard here and not taken for the next one's. A line that never goes quiet
+// (a flood) is given up on after a while: the wait then tells what it is.
+void Link::drain(milliseconds settle)
+{
+    m_line.discardInput();
+    if (!m_unsettled || settle.count() <= 0)
+        return;
+    const quint32 begun = m_clock.nowMs();
+    const quint32 cap = quint32(std::max<qint64>(4 * settle.count(), 1000));
+    TrafficRecord late;
+    late.kind = TrafficRecord::Kind::Late;
+    for (;;) {
+        const quint32 now = m_clock.nowMs();
+        const quint32 quiet = elapsedSince(m_lastHeard, now);
+        if (quiet >= quint32(settle.count()) || elapsedSince(begun, now) >= cap)
+            break;
+        m_pump.waitForEvents(milliseconds(settle.count() - quiet));
+        if (std::optional<Message> fault = m_line.takeFault()) {
+            m_line.close();
+            throw Failure(*fault);
+        }
+        if (m_line.bytesWaiting() > 0) {
+            const QByteArray bytes = m_line.readAll();
+            m_lastHeard = m_clock.nowMs();
+            const qsizetype take =
+                std::clamp<qsizetype>(ReplyKept - late.bytes.size(), 0, bytes.size());
+            late.bytes += bytes.left(take);
+            late.more += bytes.size() - take;
+        }
+    }
+    if (!late.bytes.isEmpty())
+        record(late);
 }
 
 Delivery Link::SendFrame(qint32 screen, quint8 command, const QByteArray& data,
@@ -114,45 +201,29 @@ Delivery Link::SendFrame(qint32 screen, quint8 command, const QByteArray& data,
     m_state.ScreenNumber = screen;
     m_state.CommandCode = command;
     m_state.PayloadLength = qint32(data.size());
+    const bool broadcast = screen == BroadcastScreen;
+    const AckWait w = wait.value_or(AckWait{broadcast ? BroadcastWait : AckTimeout});
     quint32 start = m_clock.nowMs();
     try {
-        if (data.isEmpty())
-            throw Failure(Message{strings::EmptyFrame});
-
-        QByteArray frame(6, '\0');
-        frame[0] = char(0x5A);
-        frame[1] = char(0xA5);
-        frame[2] = char(wholeToByte(qint64(data.size()) + 6));
-        frame[3] = char(wholeToByte(screen));
-        frame[4] = char(wholeToByte(m_state.FrameSequence));
-        frame[5] = char(command);
+        const QByteArray bytes = frame::encode(screen, m_state.FrameSequence, command, data);
         const qint32 sequence = m_state.FrameSequence;
         // The number is used up from here on, even if the write fails.
-        m_state.FrameSequence = m_state.FrameSequence >= 255 ? 0 : m_state.FrameSequence + 1;
+        m_state.FrameSequence = frame::nextSequence(m_state.FrameSequence);
 
-        quint8 sum = 0;
-        for (char b : std::as_const(frame))
-            sum ^= quint8(b);
-        for (char b : data)
-            sum ^= quint8(b);
-        QByteArray body = data;
-        body.append(char(sum));
+        drain(w.settle + 2 * roundedUp(m_line.roundTrip()));
 
         TrafficRecord sent;
         sent.kind = TrafficRecord::Kind::Sent;
-        sent.bytes = frame + body;
+        sent.bytes = bytes;
         sent.screen = screen;
         sent.sequence = sequence;
         sent.command = command;
         record(sent);
 
-        m_line.discardInput();
         start = m_clock.nowMs();
-        m_line.write(frame);
-        m_line.write(body);
-
-        const bool broadcast = screen == BroadcastScreen;
-        AckWait w = wait.value_or(AckWait{broadcast ? BroadcastWait : AckTimeout});
+        // One write: a frame cut in two waits on a network line for the
+        // server's acknowledgement of the first piece.
+        m_line.write(bytes);
         return finish(waitForAck(screen, w, start), start);
     } catch (const Failure& f) {
         Delivery d;
@@ -165,14 +236,19 @@ Delivery Link::SendFrame(qint32 screen, quint8 command, const QByteArray& data,
 Delivery Link::waitForAck(qint32 screen, const AckWait& wait, quint32 start)
 {
     const quint32 limit = quint32(wait.limit.count());
+    const qint64 wireAtStart = m_line.wireBytes();
     Delivery d;
     bool replied = false;
+    char latestFirst = 0;
 
     auto takeFault = [this] {
         if (std::optional<Message> fault = m_line.takeFault()) {
             m_line.close();
             throw Failure(*fault);
         }
+    };
+    auto flooded = [&] {
+        return d.replyBytes > FloodBytes || m_line.wireBytes() - wireAtStart > FloodBytes;
     };
 
     for (;;) {
@@ -185,19 +261,28 @@ Delivery Link::waitForAck(qint32 screen, const AckWait& wait, quint32 start)
             m_line.discardInput();
             if (batch.isEmpty())
                 throw Failure(Message{strings::ReplyVanished, {m_address}});
-            m_state.LastReply = batch;
-            d.reply += batch;
+            m_lastHeard = m_clock.nowMs();
+            latestFirst = batch.at(0);
+            m_state.LastReply = batch.left(ReplyKept);
+            // Only the first bytes are kept and logged; the rest is counted.
+            const qsizetype room = ReplyKept - d.reply.size();
+            if (room > 0) {
+                TrafficRecord r;
+                r.kind = TrafficRecord::Kind::Reply;
+                r.bytes = batch.left(room);
+                r.more = batch.size() - r.bytes.size();
+                r.ms = elapsedSince(start, m_lastHeard);
+                record(r);
+                d.reply += r.bytes;
+            }
+            d.replyBytes += batch.size();
             replied = true;
             m_answered = true;
-            TrafficRecord r;
-            r.kind = TrafficRecord::Kind::Reply;
-            r.bytes = batch;
-            r.ms = elapsedSince(start, m_clock.nowMs());
-            record(r);
         }
-        if (replied) {
+        // On a flooding line no batch is an answer; the wait runs out.
+        if (replied && !flooded()) {
             // Only the latest batch's first byte counts as the answer.
-            if (m_state.LastReply.at(0) == Ack) {
+            if (latestFirst == char(frame::Ack)) {
                 d.kind = DeliveryKind::Acknowledged;
                 return d;
             }
@@ -209,11 +294,18 @@ Delivery Link::waitForAck(qint32 screen, const AckWait& wait, quint32 start)
         }
         const quint32 now = elapsedSince(start, m_clock.nowMs());
         if (now < limit)
-            m_pump.waitForEvents(std::chrono::milliseconds(limit - now));
+            m_pump.waitForEvents(milliseconds(limit - now));
     }
 
     // A fault in the last moments of the wait still says what happened.
     takeFault();
+    if (flooded()) {
+        d.kind = DeliveryKind::LineFault;
+        const qint64 wire = std::max(d.replyBytes, m_line.wireBytes() - wireAtStart);
+        d.message = Message{strings::LineFlood,
+                            {m_address, amount(wire), QString::number(double(limit) / 1000.0)}};
+        return d;
+    }
     if (screen == BroadcastScreen) {
         // Several screens would answer at once; a broadcast counts as delivered.
         d.kind = DeliveryKind::Broadcast;

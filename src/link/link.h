@@ -3,6 +3,7 @@
 #include "core/eventpump.h"
 #include "core/programvalues.h"
 #include "delivery.h"
+#include "frame.h"
 #include "line.h"
 #include "traffic.h"
 
@@ -24,10 +25,10 @@ struct LinkTarget {
     qint32 screen = 0; // 255 addresses every screen
 };
 
-inline constexpr std::chrono::milliseconds AckTimeout{3000};
-inline constexpr std::chrono::milliseconds BroadcastWait{50};
-inline constexpr qint32 BroadcastScreen = 255;
-inline constexpr char Ack = 0x06;
+using frame::BroadcastScreen;
+
+// More reply bytes than this in one wait is no screen's answer.
+inline constexpr qint64 FloodBytes = 1024;
 
 // One line and the frame protocol over it: 5A A5 len screen seq cmd data...
 // xor, confirmed by a reply starting with 06. Keeps LinkState, the record the
@@ -44,10 +45,21 @@ public:
     void ClosePort();
     bool isOpen() const;
 
-    // Frames `data` for `screen` with `command`, sends it and waits for the
-    // acknowledgement (`wait`, or the single command's 3000 / 50 ms).
+    // Frames `data` for `screen` with `command`, sends it on a drained line
+    // and waits for the acknowledgement (`wait`, or the single command's
+    // 3000 / 50 ms).
     Delivery SendFrame(qint32 screen, quint8 command, const QByteArray& data,
                        std::optional<AckWait> wait = std::nullopt);
+
+    // Moves the open line to another speed without reconnecting; a refusal
+    // is the message. On a raw device server port (kind() RawTcp) the server
+    // owns the speed and nothing changes.
+    std::optional<Message> setSpeed(qint32 baudRate);
+
+    // The kind of the open line (or the last one opened).
+    LineKind kind() const { return m_line.kind(); }
+    // The network's round trip measured while opening; zero on a local port.
+    std::chrono::microseconds roundTrip() const { return m_line.roundTrip(); }
 
     // The device or address the open line goes to ("" when closed).
     const QString& address() const { return m_address; }
@@ -55,6 +67,7 @@ public:
     void setEvents(EngineEvents* events) { m_events = events; }
 
 private:
+    void drain(std::chrono::milliseconds settle);
     Delivery waitForAck(qint32 screen, const AckWait& wait, quint32 start);
     void record(TrafficRecord record);
     Delivery finish(Delivery delivery, quint32 start);
@@ -67,7 +80,9 @@ private:
     EngineEvents* m_events = nullptr;
     QString m_address;
     LineSettings m_settings;
-    bool m_answered = false; // any reply since the last OpenPort
+    bool m_answered = false;  // any reply since the last OpenPort
+    bool m_unsettled = false; // the last frame's wait did not end on an acknowledgement
+    quint32 m_lastHeard = 0;  // when the last byte came, or the last wait ended
 };
 
 } // namespace krn

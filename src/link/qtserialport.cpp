@@ -2,6 +2,7 @@
 
 #include "core/failure.h"
 #include "core/textids.h"
+#include "linereset.h"
 
 #include <QFileInfo>
 
@@ -12,6 +13,8 @@
 namespace krn {
 
 namespace {
+
+constexpr qint64 ReadBufferBytes = 64 * 1024;
 
 // Whether we could open the device at all with our rights; lets us tell "in
 // use" from "no permission", which QSerialPort reports as one error.
@@ -86,34 +89,61 @@ Message QtSerialPort::faultMessage(const QString& device, QSerialPort::SerialPor
     }
 }
 
-void QtSerialPort::open(const QString& address, const LineSettings& settings)
+bool QtSerialPort::tryOpen(const LineSettings& settings)
 {
-    m_fault.reset();
-    m_address = address;
-    m_port.setPortName(address);
     m_port.setBaudRate(settings.baudRate);
     m_port.setParity(QSerialPort::OddParity);
     m_port.setDataBits(QSerialPort::Data8);
     m_port.setStopBits(QSerialPort::OneStop);
     m_port.setFlowControl(QSerialPort::NoFlowControl);
-    if (m_port.open(QIODevice::ReadWrite))
+    return m_port.open(QIODevice::ReadWrite);
+}
+
+void QtSerialPort::open(const QString& address, const LineSettings& settings)
+{
+    m_fault.reset();
+    m_address = address;
+    m_wireBytes = 0;
+    m_port.setPortName(address);
+    // A flooding line is read in bounded pieces; the link counts what it
+    // does not keep.
+    m_port.setReadBufferSize(ReadBufferBytes);
+    if (tryOpen(settings))
         return;
+    std::optional<Message> refused;
+    if (m_port.error() == QSerialPort::UnsupportedOperationError) {
+        // A run killed before it could restore the device's settings leaves
+        // its own behind, and a pseudo-terminal then refuses odd parity once
+        // more (it keeps the odd bit without parity enabled). Every flag set
+        // afresh, one more try; what is still refused is named.
+        m_port.clearError();
+        refused = resetLineSettings(address, settings.baudRate);
+        if (!refused && tryOpen(settings))
+            return;
+    }
     const Message why =
-        openFailure(m_address, m_port.error(), m_port.errorString(), settings.baudRate);
+        refused ? *refused
+                : openFailure(m_address, m_port.error(), m_port.errorString(), settings.baudRate);
     m_port.clearError();
     m_fault.reset();
     throw Failure(why);
+}
+
+bool QtSerialPort::setSpeed(const LineSettings& settings)
+{
+    requireOpen();
+    if (!m_port.setBaudRate(settings.baudRate)) {
+        m_port.clearError();
+        throw Failure(
+            Message{strings::LineSettingsRefused, {m_address, QString::number(settings.baudRate)}});
+    }
+    return true;
 }
 
 void QtSerialPort::close()
 {
     if (m_port.isOpen())
         m_port.close();
-}
-
-QString QtSerialPort::settingsNote(const LineSettings& settings) const
-{
-    return QStringLiteral("%1 8O1").arg(settings.baudRate);
 }
 
 void QtSerialPort::requireOpen()
@@ -135,13 +165,16 @@ qint64 QtSerialPort::bytesWaiting()
 void QtSerialPort::discardInput()
 {
     requireOpen();
+    m_wireBytes += m_port.bytesAvailable();
     m_port.clear(QSerialPort::Input);
 }
 
 QByteArray QtSerialPort::readAll()
 {
     requireOpen();
-    return m_port.readAll();
+    QByteArray bytes = m_port.readAll();
+    m_wireBytes += bytes.size();
+    return bytes;
 }
 
 void QtSerialPort::write(const QByteArray& bytes)

@@ -21,7 +21,9 @@ public:
     QByteArray readAll() override;
     void write(const QByteArray& bytes) override;
     std::optional<Message> takeFault() override;
-    QString settingsNote(const LineSettings& settings) const override;
+    LineKind kind() const override { return LineKind::Serial; }
+    bool setSpeed(const LineSettings& settings) override;
+    qint64 wireBytes() const override { return m_wireBytes; }
 
     // Plain words for a port that would not open.
     static Message openFailure(const QString& device, QSerialPort::SerialPortError error,
@@ -33,10 +35,12 @@ public:
 private:
     void onError(QSerialPort::SerialPortError error);
     void requireOpen();
+    bool tryOpen(const LineSettings& settings);
 
     QSerialPort m_port;
     std::optional<Message> m_fault;
     QString m_address; // as given, not shortened as QSerialPort names it
+    qint64 m_wireBytes = 0;
 };
 
 } // namespace krn

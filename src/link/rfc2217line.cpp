@@ -1,7 +1,9 @@
 #include "rfc2217line.h"
 
 #include "core/failure.h"
-#include "strings/stringtable.h"
+#include "core/textids.h"
+
+#include <QElapsedTimer>
 
 #include <QtEndian>
 
@@ -29,11 +31,6 @@ QByteArray comPort(quint8 command, QByteArray value)
 
 Rfc2217Line::Rfc2217Line(std::chrono::milliseconds limit) : TcpLine(limit) {}
 
-QString Rfc2217Line::settingsNote(const LineSettings& settings) const
-{
-    return strings::load(strings::NetRfc2217Note).arg(settingsText(settings));
-}
-
 void Rfc2217Line::resetSession()
 {
     m_decoder.reset();
@@ -49,9 +46,18 @@ void Rfc2217Line::request(quint8 verb, quint8 option)
     sendRaw(telnet::negotiation(verb, option));
 }
 
+static QByteArray baudValue(const LineSettings& settings)
+{
+    QByteArray baud(4, '\0');
+    qToBigEndian(quint32(settings.baudRate), baud.data());
+    return baud;
+}
+
 void Rfc2217Line::startSession(const LineSettings& settings)
 {
     using namespace telnet;
+    QElapsedTimer answer;
+    answer.start();
     request(Will, Binary);
     request(Do, Binary);
     request(Will, SuppressGoAhead);
@@ -65,25 +71,52 @@ void Rfc2217Line::startSession(const LineSettings& settings)
         throw Failure(Message(strings::Rfc2217NoAnswer, {hostPort(), limitSeconds()}));
     if (m_us[ComPort] != OptionState::Yes)
         throw Failure(Message(strings::Rfc2217Refused, {hostPort()}));
+    noteRoundTrip(std::chrono::microseconds(answer.nsecsElapsed() / 1000));
 
-    QByteArray baud(4, '\0');
-    qToBigEndian(quint32(settings.baudRate), baud.data());
-    sendRaw(comPort(SetBaudRate, baud) + comPort(SetDataSize, QByteArray(1, char(8))) +
+    sendRaw(comPort(SetBaudRate, baudValue(settings)) +
+            comPort(SetDataSize, QByteArray(1, char(8))) +
             comPort(SetParity, QByteArray(1, char(OddParity))) +
             comPort(SetStopSize, QByteArray(1, char(OneStopBit))));
-    const auto allAnswered = [this] {
-        return m_answers[SetBaudRate] && m_answers[SetDataSize] && m_answers[SetParity] &&
-               m_answers[SetStopSize];
+    awaitSettings({SetBaudRate, SetDataSize, SetParity, SetStopSize}, settings);
+}
+
+bool Rfc2217Line::setSpeed(const LineSettings& settings)
+{
+    if (!isOpen())
+        throw Failure(Message(strings::NetNotOpen));
+    startStep();
+    m_answers[SetBaudRate].reset();
+    sendRaw(comPort(SetBaudRate, baudValue(settings)));
+    awaitSettings({SetBaudRate}, settings);
+    return true;
+}
+
+void Rfc2217Line::awaitSettings(std::initializer_list<quint8> commands,
+                                const LineSettings& settings)
+{
+    QElapsedTimer answer;
+    answer.start();
+    const auto allAnswered = [&] {
+        for (const quint8 c : commands)
+            if (!m_answers[c])
+                return false;
+        return true;
     };
     const bool settled = waitUntil([&] { return !connected() || allAnswered(); });
-    if (!connected())
+    if (!connected()) {
+        // Gone while open: the line has said why.
+        if (std::optional<Message> fault = takeFault())
+            throw Failure(*fault);
         throw Failure(Message(strings::NetClosedWhileOpening, {hostPort()}));
+    }
     if (!settled)
         throw Failure(Message(strings::Rfc2217NoAnswer, {hostPort(), limitSeconds()}));
-    if (*m_answers[SetBaudRate] != quint32(settings.baudRate) || *m_answers[SetDataSize] != 8 ||
-        *m_answers[SetParity] != OddParity || *m_answers[SetStopSize] != OneStopBit)
-        throw Failure(Message(strings::Rfc2217SettingsRefused,
-                              {hostPort(), settingsText(settings), answeredText()}));
+    noteRoundTrip(std::chrono::microseconds(answer.nsecsElapsed() / 1000));
+    const std::array<quint32, 5> wanted{0, quint32(settings.baudRate), 8, OddParity, OneStopBit};
+    for (const quint8 c : commands)
+        if (*m_answers[c] != wanted[c])
+            throw Failure(Message(strings::Rfc2217SettingsRefused,
+                                  {hostPort(), settingsText(settings), answeredText()}));
 }
 
 QString Rfc2217Line::answeredText() const

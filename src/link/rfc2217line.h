@@ -18,7 +18,9 @@ class Rfc2217Line : public TcpLine {
 public:
     explicit Rfc2217Line(std::chrono::milliseconds limit = NetLineLimit);
 
-    QString settingsNote(const LineSettings& settings) const override;
+    LineKind kind() const override { return LineKind::Rfc2217; }
+    // SET-BAUDRATE on the open connection, and the server's confirmation.
+    bool setSpeed(const LineSettings& settings) override;
 
     // Com-port option sub-commands (the server answers with these + 100).
     enum ComPortCommand : quint8 {
@@ -49,6 +51,9 @@ private:
     void request(quint8 verb, quint8 option);
     // The settings the server reported, "9600 8O1" (parts it never named: "?").
     QString answeredText() const;
+    // Waits for the server's answers to the SET commands in `commands`;
+    // throws when it hangs up, does not answer in time or answers otherwise.
+    void awaitSettings(std::initializer_list<quint8> commands, const LineSettings& settings);
 
     TelnetDecoder m_decoder;
     std::array<OptionState, 256> m_us{};  // options we perform (WILL / WONT)

@@ -1,8 +1,10 @@
 #include "tcpline.h"
 
 #include "core/failure.h"
+#include "core/textids.h"
 #include "netaddress.h"
-#include "strings/stringtable.h"
+
+#include <QElapsedTimer>
 
 #include <QEventLoop>
 #include <QTimer>
@@ -39,9 +41,22 @@ QString TcpLine::limitSeconds() const
     return QString::number(double(m_limit.count()) / 1000.0);
 }
 
-QString TcpLine::settingsNote(const LineSettings& settings) const
+void TcpLine::startSession(const LineSettings&)
 {
-    return strings::load(strings::NetRawTcpNote).arg(settingsText(settings));
+    // Over a raw port nothing else would tell a busy server from a silent
+    // screen: it would show as a connection closed under the first frame.
+    const auto grace = std::max<std::chrono::milliseconds>(
+        BusyServerGrace, std::chrono::ceil<std::chrono::milliseconds>(3 * m_roundTrip));
+    m_stepDeadline = QDeadlineTimer(grace, Qt::PreciseTimer);
+    waitUntil([this] { return !connected(); });
+    if (!connected())
+        throw Failure(Message(strings::NetClosedWhileOpening, {m_hostPort}));
+}
+
+bool TcpLine::setSpeed(const LineSettings&)
+{
+    requireOpen();
+    return false;
 }
 
 void TcpLine::open(const QString& address, const LineSettings& settings)
@@ -50,13 +65,17 @@ void TcpLine::open(const QString& address, const LineSettings& settings)
     m_socket.abort(); // whatever the last close left lingering
     m_phase = Phase::Opening;
     m_input.clear();
+    m_wireBytes = 0;
+    m_roundTrip = {};
     m_fault.reset();
     m_openError.reset();
     m_host = net.host;
     m_hostPort = net.hostPort();
     resetSession();
 
-    m_openDeadline = QDeadlineTimer(m_limit, Qt::PreciseTimer);
+    startStep();
+    QElapsedTimer handshake;
+    handshake.start();
     m_socket.connectToHost(net.host, net.port);
     waitUntil([this] { return connected() || m_openError; });
     if (!connected()) {
@@ -65,6 +84,11 @@ void TcpLine::open(const QString& address, const LineSettings& settings)
         m_phase = Phase::Closed;
         throw Failure(why);
     }
+    // The connection's handshake is one round trip to the server.
+    noteRoundTrip(std::chrono::microseconds(handshake.nsecsElapsed() / 1000));
+    // A frame is one write; it goes at once instead of waiting for the
+    // server's acknowledgement of the last segment.
+    m_socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
     try {
         startSession(settings);
     } catch (...) {
@@ -108,7 +132,7 @@ void TcpLine::close()
 
 bool TcpLine::waitUntil(const std::function<bool()>& done)
 {
-    if (done() || m_openDeadline.hasExpired())
+    if (done() || m_stepDeadline.hasExpired())
         return done();
     QEventLoop loop;
     // Each socket event may be the one waited for; the line's own handlers run
@@ -120,7 +144,7 @@ bool TcpLine::waitUntil(const std::function<bool()>& done)
     deadline.setSingleShot(true);
     deadline.setTimerType(Qt::PreciseTimer);
     QObject::connect(&deadline, &QTimer::timeout, &loop, &QEventLoop::quit);
-    deadline.start(std::chrono::milliseconds(m_openDeadline.remainingTime()));
+    deadline.start(std::chrono::milliseconds(m_stepDeadline.remainingTime()));
     while (!done() && deadline.isActive()) {
         if (loop.exec() != 0)
             break; // the application is quitting: stop waiting
@@ -132,7 +156,13 @@ void TcpLine::onReadyRead()
 {
     if (m_phase == Phase::Closed)
         return;
-    fromWire(m_socket.readAll(), m_input);
+    const QByteArray bytes = m_socket.readAll();
+    m_wireBytes += bytes.size();
+    fromWire(bytes, m_input);
+    // Unread data beyond the limit is dropped: a flooding server must not
+    // fill the memory. The link counts the flood by the wire bytes.
+    if (m_input.size() > InputLimit)
+        m_input.truncate(InputLimit);
 }
 
 void TcpLine::onError(QAbstractSocket::SocketError error)

@@ -13,6 +13,9 @@ namespace krn {
 // How long opening a network line may take: connecting, and for RFC 2217 the
 // answers the device server owes while the line is set up, all together.
 inline constexpr std::chrono::milliseconds NetLineLimit{5000};
+// A device server busy with another user accepts, says so and hangs up within
+// a round trip or two; this long (or three round trips) is waited for it.
+inline constexpr std::chrono::milliseconds BusyServerGrace{50};
 
 // A line through a serial device server's raw TCP port (tcp://HOST:PORT): the
 // frame bytes go as they are, and the server's serial port keeps the speed
@@ -34,13 +37,21 @@ public:
     QByteArray readAll() override;
     void write(const QByteArray& bytes) override;
     std::optional<Message> takeFault() override;
-    QString settingsNote(const LineSettings& settings) const override;
+    LineKind kind() const override { return LineKind::RawTcp; }
+    // The server's serial port keeps the speed the server is set to.
+    bool setSpeed(const LineSettings& settings) override;
+    qint64 wireBytes() const override { return m_wireBytes; }
+    std::chrono::microseconds roundTrip() const override { return m_roundTrip; }
+
+    // What the line keeps of data nobody has read yet; more is counted, not kept.
+    static constexpr qsizetype InputLimit = 64 * 1024;
 
 protected:
     // Forgets the last connection's protocol state; before each connect.
     virtual void resetSession() {}
     // Runs once connected, before open() returns; may throw krn::Failure.
-    virtual void startSession(const LineSettings& settings) { Q_UNUSED(settings); }
+    // The raw line waits a moment for a server that hangs up at once.
+    virtual void startSession(const LineSettings& settings);
     // Bytes from the server: appends their data to `input`.
     virtual void fromWire(const QByteArray& bytes, QByteArray& input) { input += bytes; }
     // Data to send, as it goes on the wire.
@@ -51,9 +62,14 @@ protected:
     // For answers sent from inside the socket's own handlers, where nothing
     // may throw: a connection that is gone reports itself through takeFault().
     void sendQuietly(const QByteArray& bytes);
-    // Runs a local event loop until `done` holds or the time for opening has
-    // run out; wakes on every socket event. Returns done().
+    // Runs a local event loop until `done` holds or the time given to the
+    // step at hand (opening, a change of settings) has run out; wakes on every
+    // socket event. Returns done().
     bool waitUntil(const std::function<bool()>& done);
+    // Starts the time of a step that waits for the server.
+    void startStep() { m_stepDeadline = QDeadlineTimer(m_limit, Qt::PreciseTimer); }
+    // A round trip to the server just measured: the largest is kept.
+    void noteRoundTrip(std::chrono::microseconds rtt) { m_roundTrip = std::max(m_roundTrip, rtt); }
     bool connected() const { return m_socket.state() == QAbstractSocket::ConnectedState; }
     const QString& hostPort() const { return m_hostPort; }
     // The limit in seconds for a message: "5", "0.5".
@@ -71,11 +87,13 @@ private:
     Message connectFailure(std::optional<QAbstractSocket::SocketError> error) const;
 
     std::chrono::milliseconds m_limit;
-    QDeadlineTimer m_openDeadline;
+    QDeadlineTimer m_stepDeadline;
     Phase m_phase = Phase::Closed;
     QString m_host;
     QString m_hostPort;
     QByteArray m_input; // data received and not yet read
+    qint64 m_wireBytes = 0;
+    std::chrono::microseconds m_roundTrip{0};
     std::optional<QAbstractSocket::SocketError> m_openError;
     std::optional<Message> m_fault;
     QTcpSocket m_socket; // last: goes first, before what its handlers touch

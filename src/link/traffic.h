@@ -1,5 +1,7 @@
 #pragma once
 
+#include "line.h"
+
 #include <QByteArray>
 #include <QDateTime>
 #include <QString>
@@ -7,18 +9,22 @@
 
 namespace krn {
 
-// One event on the line, for the traffic log.
+// One event on the line, for the traffic log. Its words are the log's own,
+// the same whatever the desktop's language.
 struct TrafficRecord {
-    enum class Kind { Opened, Sent, Reply, Outcome, Closed };
+    enum class Kind { Opened, Speed, Sent, Reply, Late, Outcome, Closed };
     Kind kind = Kind::Opened;
-    QDateTime time;       // wall clock
-    QString address;      // device or network address
-    QString detail;       // Opened: line settings; Sent: meaning; Outcome: what happened
-    QByteArray bytes;     // Sent: the frame; Reply: the bytes
-    qint32 screen = -1;   // Sent
-    qint32 sequence = -1; // Sent
-    qint32 command = -1;  // Sent: the command code
-    qint64 ms = -1;       // Reply and Outcome: since the frame was written
+    QDateTime time;                   // wall clock
+    QString address;                  // device or network address
+    QString detail;                   // Outcome: what happened
+    QByteArray bytes;                 // Sent: the frame; Reply, Late: the first bytes
+    qint64 more = 0;                  // Reply, Late: bytes beyond those kept
+    LineKind line = LineKind::Serial; // Opened, Speed
+    qint32 baudRate = 0;              // Opened, Speed: the speed asked for
+    qint32 screen = -1;               // Sent
+    qint32 sequence = -1;             // Sent
+    qint32 command = -1;              // Sent: the command code
+    qint64 ms = -1;                   // Reply and Outcome: since the frame was written
 };
 
 // Receives the engine's events; a front end shows or stores them. Must not

@@ -142,6 +142,14 @@ constexpr std::array kTable{
           u"串口 %1 不支援所需的操作。請檢查轉換器和它的驅動程式。",
           u"The serial port %1 does not support a needed operation. Check the adapter and its "
           u"driver."},
+    Entry{9072, u"%1 在 %3 秒内送来了 %2：这不是显示屏的回答。请检查这个端口是否连着显示屏的线路；如果是串口服务器，请检查它的端口和设置。",
+          u"%1 在 %3 秒內送來了 %2：這不是顯示屏的回答。請檢查這個埠是否連著顯示屏的線路；如果是串列埠伺服器，請檢查它的埠和設定。",
+          u"%1 sent %2 in %3 s: this is not a screen's answer. Check that the port leads to the "
+          u"screens' line; for a serial device server, check its port and settings."},
+    Entry{9073, u"串口 %1 不接受奇校验。请检查转换器是否支持奇校验（有些 USB 转换器不支持）。",
+          u"串口 %1 不接受奇同位。請檢查轉換器是否支援奇同位（有些 USB 轉換器不支援）。",
+          u"The serial port %1 refused odd parity. Check that the adapter supports odd parity "
+          u"(some USB adapters do not)."},
     Entry{9100,
           u"设置文件无法保存：程序所在的文件夹和您的配置文件夹都不能写入。"
           u"本次所做的选择在程序关闭前有效，下次启动时不会被记住。",
@@ -383,11 +391,6 @@ constexpr std::array kTable{
           u"串列埠伺服器 %1 沒有接受串列埠參數 %2，其串列埠現在為 %3。請檢查它的串列埠是否支援該鮑率。",
           u"The device server %1 did not take the line settings %2; its serial port is now at "
           u"%3. Check that its serial port supports that speed."},
-    Entry{9316, u"原始 TCP：由串口服务器使用其自身的串口参数（不发送 %1）",
-          u"原始 TCP：由串列埠伺服器使用其自身的串列埠參數（不傳送 %1）",
-          u"raw TCP: the device server applies its own line settings (%1 is not sent)"},
-    Entry{9317, u"%1，经 RFC 2217 设置在串口服务器上", u"%1，經 RFC 2217 設定在串列埠伺服器上",
-          u"%1, set on the device server by RFC 2217"},
     // Tooltips: what each control does and what it sends.
     Entry{9400, u"通讯设置：每条命令使用的串行口、波特率和屏号。",
           u"通訊設置：每條命令使用的串列埠、鮑率和屏號。",

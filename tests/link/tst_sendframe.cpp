@@ -40,7 +40,9 @@ public:
         return krn::Message{krn::strings::LineFault,
                             {QStringLiteral("/dev/fake"), std::exchange(fault, {})}};
     }
-    QString settingsNote(const krn::LineSettings&) const override { return QStringLiteral("fake"); }
+    krn::LineKind kind() const override { return krn::LineKind::Serial; }
+    bool setSpeed(const krn::LineSettings&) override { return true; }
+    qint64 wireBytes() const override { return 0; }
 
     bool open_ = true;
     QList<QByteArray> writes;
@@ -148,14 +150,14 @@ private Q_SLOTS:
         QTest::addColumn<int>("screen");
         QTest::addColumn<QByteArray>("payload");
         QTest::addColumn<bool>("portOpen");
-        QTest::addColumn<QByteArray>("writes"); // the header, then the data with its checksum
+        QTest::addColumn<QByteArray>("writes"); // one write: the whole frame
         QTest::addColumn<int>("next");          // the sequence number after it, from 255
         QTest::addColumn<QString>("body");      // why it could not go
         const QByteArray longest(249, '\xAB');
         const QString byteRange = QStringLiteral("The value 256 is outside 0 to 255.");
         // clang-format off
-        QTest::newRow("broadcast, sequence wraps") << 255 << hex("00") << true << QByteArray("5aa507ffff16 00ee") << 0 << QString();
-        QTest::newRow("249 data bytes") << 3 << longest << true << "5aa5ff03ff16 " + longest.toHex() + "41" << 0 << QString();
+        QTest::newRow("broadcast, sequence wraps") << 255 << hex("00") << true << QByteArray("5aa507ffff1600ee") << 0 << QString();
+        QTest::newRow("249 data bytes") << 3 << longest << true << "5aa5ff03ff16" + longest.toHex() + "41" << 0 << QString();
         QTest::newRow("250 data bytes") << 1 << QByteArray(250, '\0') << true << QByteArray() << 255 << byteRange;
         QTest::newRow("screen 256") << 256 << hex("00") << true << QByteArray() << 255 << byteRange;
         QTest::newRow("no data bytes") << 1 << QByteArray() << true << QByteArray() << 255 << QStringLiteral("The frame has no payload bytes.");

@@ -13,7 +13,10 @@ namespace {
 // Notes its opening, closing and writes in a log shared by the three lines.
 class RecordingLine : public Line {
 public:
-    RecordingLine(const char* name, QStringList& log) : m_name(QLatin1String(name)), m_log(log) {}
+    RecordingLine(const char* name, LineKind kind, QStringList& log)
+        : m_name(QLatin1String(name)), m_kind(kind), m_log(log)
+    {
+    }
     bool isOpen() const override { return m_open; }
     void open(const QString&, const LineSettings&) override { m_open = true, note("open"); }
     void close() override { m_open = false, note("close"); }
@@ -22,11 +25,14 @@ public:
     QByteArray readAll() override { return {}; }
     void write(const QByteArray&) override { note("write"); }
     std::optional<Message> takeFault() override { return std::nullopt; }
-    QString settingsNote(const LineSettings&) const override { return m_name; }
+    LineKind kind() const override { return m_kind; }
+    bool setSpeed(const LineSettings&) override { return note("speed"), true; }
+    qint64 wireBytes() const override { return 0; }
 
 private:
     void note(const char* what) const { m_log << m_name + u' ' + QLatin1String(what); }
     QString m_name;
+    LineKind m_kind;
     QStringList& m_log;
     bool m_open = false;
 };
@@ -81,9 +87,9 @@ private Q_SLOTS:
     void picksByAddress()
     {
         QStringList log;
-        AnyLine line{std::make_unique<RecordingLine>("serial", log),
-                     std::make_unique<RecordingLine>("tcp", log),
-                     std::make_unique<RecordingLine>("rfc2217", log)};
+        AnyLine line{std::make_unique<RecordingLine>("serial", LineKind::Serial, log),
+                     std::make_unique<RecordingLine>("tcp", LineKind::RawTcp, log),
+                     std::make_unique<RecordingLine>("rfc2217", LineKind::Rfc2217, log)};
         line.open(QStringLiteral("tcp://10.0.0.5:4001"), LineSettings{});
         QVERIFY_THROWS_EXCEPTION(Failure, line.open(QStringLiteral("rfc2217://10.0.0.5"), {}));
         QVERIFY(line.isOpen());
@@ -91,11 +97,12 @@ private Q_SLOTS:
             line.open(QLatin1String(address), LineSettings{});
             line.write("x");
         }
-        QCOMPARE(line.settingsNote({}), QStringLiteral("rfc2217"));
+        QCOMPARE(line.kind(), LineKind::Rfc2217);
+        line.setSpeed(LineSettings{});
         line.close();
         QCOMPARE(log.join(u','), QStringLiteral("tcp open,tcp close,serial open,serial write,"
                                                 "serial close,rfc2217 open,rfc2217 write,"
-                                                "rfc2217 close"));
+                                                "rfc2217 speed,rfc2217 close"));
     }
 };
 
