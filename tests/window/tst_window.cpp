@@ -434,6 +434,7 @@ void TestWindow::busyDuringWait()
     });
     h->ui().ComboNo[7]->setCurrentIndex(2);
     h->click(3);
+    QVERIFY(h->ui().CmdOk[3]->hasFocus()); // back from the list after it
     QVERIFY(cursorBusy);
     QCOMPARE(during, QList<bool>(10, false));
     for (QPushButton* b : h->ui().CmdOk)
