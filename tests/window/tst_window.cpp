@@ -55,6 +55,17 @@ struct FakeDevices : krn::SerialDevices {
     QList<krn::SerialDevice> devices;
 };
 
+// Boxes recorded; `shown` runs while each one stands.
+struct Boxes : krn::test::RecordingBoxes {
+    void show(const QString& body, const QString& title, krn::MessageIcon icon) override
+    {
+        RecordingBoxes::show(body, title, icon);
+        if (shown)
+            shown();
+    }
+    std::function<void()> shown;
+};
+
 // Also the font chooser: it records what it is offered and gives `answer`'s
 // reply (by default the font as offered).
 struct Harness : krn::FontChooser, krn::EngineEvents {
@@ -96,7 +107,7 @@ struct Harness : krn::FontChooser, krn::EngineEvents {
     krn::SteadyClock clock;
     krn::QtEventPump pump;
     krn::Link link{values.link, port, ports, clock, pump, this};
-    krn::test::RecordingBoxes boxes;
+    Boxes boxes;
     krn::Commander commander{link, settings, pump};
     krn::PortPinning pins{
         devices, [this](qint32 n) { return settings.portMapping(n); },
@@ -365,7 +376,8 @@ void TestWindow::font_data()
 // The chooser opens on the stored font (宋体 is missing here: Unifont draws it);
 // the operator answers, opens it again and cancels, then downloads the clock.
 // Both displays take a choice at once, the chooser offers it next time as
-// chosen, a refused size changes nothing, and only the download stores it.
+// chosen, a refused size changes nothing, and only the download stores it,
+// after its box, as downloaded even if the clock language moved meanwhile.
 // Every acknowledged frame shows as "frame k of n" in the title meanwhile.
 void TestWindow::font()
 {
@@ -394,10 +406,16 @@ void TestWindow::font()
     QCOMPARE(h->fileBytes(), ini);
 
     h->boxes.boxes.clear();
+    QByteArray whileShown;
+    h->boxes.shown = [&] {
+        whileShown = h->fileBytes();
+        h->ui().ComboNo[8]->setCurrentIndex(1), h->window->ComboNo_Click(8);
+    };
     h->click(4);
     QCOMPARE(h->boxes.boxes.value(0).body, u"Set parameter ok!"_s);
+    QCOMPARE(whileShown, ini);
     const QString file = QString::fromUtf8(h->fileBytes());
-    for (const QString& line : {u"Send_TimeFont="_s + held.section(u'|', 0, 0),
+    for (const QString& line : {u"Send_Time=0"_s, u"Send_TimeFont="_s + held.section(u'|', 0, 0),
                                 u"Send_TimeSize="_s + held.section(u'|', 1)})
         QVERIFY2(file.contains(line + u'\n'), qPrintable(file));
     const int n = int(h->titles.size()); // one per frame: "of n" must agree
