@@ -4,6 +4,9 @@
 #include "core/textids.h"
 
 #include <QFontDatabase>
+#include <QFontInfo>
+#include <QPainter>
+#include <algorithm>
 
 namespace krn {
 
@@ -33,6 +36,33 @@ double checkedClockSize(double points)
         throw Failure(Message{strings::ClockSizeInvalid,
                               {QString::number(points), QString::number(LargestPoints)}});
     return points;
+}
+
+bool lacksBold(const QFont& font)
+{
+    if (!font.bold())
+        return false;
+    // The face that is drawn, not the one named: a missing family has been
+    // substituted by now. A family the database cannot list is left to Qt.
+    const QString family = QFontInfo(font).family();
+    const QStringList styles = QFontDatabase::styles(family);
+    return !styles.isEmpty() && std::none_of(styles.begin(), styles.end(), [&](const QString& s) {
+        return QFontDatabase::weight(family, s) > QFont::Medium;
+    });
+}
+
+void drawClockText(QPainter& painter, const QFont& font, const QRect& rect, int flags,
+                   const QString& text)
+{
+    const bool overdraw = lacksBold(font);
+    QFont face(font);
+    // Qt emboldens some such faces its own way; the overdraw replaces that.
+    if (overdraw)
+        face.setBold(false);
+    painter.setFont(face);
+    painter.drawText(rect, flags, text);
+    if (overdraw)
+        painter.drawText(rect.translated(1, 0), flags, text);
 }
 
 } // namespace krn

@@ -4,7 +4,6 @@
 #include "core/textids.h"
 #include "glyphs.h"
 #include "link/traffic.h"
-#include "settings/settings.h"
 
 #include <QScopeGuard>
 
@@ -36,8 +35,8 @@ Outcome Outcome::from(const Delivery& d, int frames)
     return o;
 }
 
-Commander::Commander(Link& link, Settings& settings, EventPump& pump)
-    : m_link(link), m_settings(settings), m_pump(pump)
+Commander::Commander(Link& link, Settings& /*settings*/, EventPump& pump)
+    : m_link(link), m_pump(pump)
 {
 }
 
@@ -61,11 +60,6 @@ Outcome Commander::Send_Function(const CommandRequest& request)
     // Whatever happened, the next command opens the port the operator chose,
     // at the speed chosen then.
     m_link.ClosePort();
-
-    if (outcome.delivered() && request.command == Command::ClockDownload) {
-        const ClockRequest& clock = request.values.clock;
-        m_settings.setClock(clock.languagePosition, clock.fontName, clock.fontSize);
-    }
     return outcome;
 }
 

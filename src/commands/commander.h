@@ -22,13 +22,14 @@ struct CommandRequest {
 };
 
 // Runs the controller commands: opens the line, builds the payload, sends,
-// closes, and says how it went. Shows nothing.
+// closes, and says how it went. Shows nothing and stores nothing: what a
+// delivered command leaves in the settings (the clock keys) is written by the
+// front end once it has told the operator; `settings` is not used.
 class Commander {
 public:
     Commander(Link& link, Settings& settings, EventPump& pump);
 
-    // One command on its own line connection, as a button runs it. A
-    // delivered clock download has stored the clock settings.
+    // One command on its own line connection, as a button runs it.
     Outcome Send_Function(const CommandRequest& request);
 
     // One command on a line the caller has opened (a batch of screens, the
@@ -44,7 +45,6 @@ private:
     Outcome sendClock(qint32 screen, const ClockRequest& clock);
 
     Link& m_link;
-    Settings& m_settings;
     EventPump& m_pump;
     bool m_running = false;
 };

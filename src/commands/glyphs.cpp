@@ -1,10 +1,10 @@
 #include "glyphs.h"
 
+#include "clockfont.h"
 #include "core/failure.h"
 #include "strings/stringtable.h"
 
 #include <QCoreApplication>
-#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QPainter>
 
@@ -51,10 +51,8 @@ QImage renderGlyph(const QFont& font, QChar c)
     QPainter painter;
     if (!painter.begin(&image))
         throw Failure(Message{strings::GlyphsSurfaceRefused});
-    painter.setFont(face);
     painter.setPen(QColor(255, 0, 0));
-    const QFontMetrics metrics(face, &image);
-    painter.drawText(QPoint(0, metrics.ascent()), QString(c));
+    drawClockText(painter, face, image.rect(), Qt::AlignLeft | Qt::AlignTop, QString(c));
     painter.end();
     return image;
 }

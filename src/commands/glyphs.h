@@ -28,7 +28,8 @@ QString glyphText(qint32 clockLanguage);
 // in the Chinese code pages, i.e. everything above Latin-1.
 bool isWide(QChar c);
 
-// One character drawn in pure red on black, top-left aligned, 32x32 pixels.
+// One character drawn in pure red on black, top-left aligned, 32x32 pixels,
+// as every clock display draws (drawClockText: a missing bold synthesised).
 // Throws krn::Failure when nothing can be drawn (no GUI application).
 QImage renderGlyph(const QFont& font, QChar c);
 

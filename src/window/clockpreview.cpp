@@ -1,6 +1,36 @@
 #include "clockpreview.h"
 
+#include "commands/clockfont.h"
+
+#include <QEvent>
+#include <QLabel>
+#include <QPainter>
+#include <QStyle>
+
 namespace krn {
+
+namespace {
+// Paints the label in its place: the label fills its background first, as
+// always, and its text is drawn where and as QLabel would.
+class ClockPainter : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* label = qobject_cast<QLabel*>(watched);
+        if (!label || event->type() != QEvent::Paint)
+            return QObject::eventFilter(watched, event);
+        QPainter painter(label);
+        painter.setPen(label->palette().color(label->foregroundRole()));
+        drawClockText(painter, label->font(), label->contentsRect(),
+                      int(QStyle::visualAlignment(label->layoutDirection(), label->alignment())),
+                      label->text());
+        return true;
+    }
+};
+} // namespace
 
 QString clockPreviewText(const QDateTime& now, qint32 clockLanguage, strings::Language language,
                          const QLocale& locale)
@@ -20,6 +50,11 @@ QString clockPreviewText(const QDateTime& now, qint32 clockLanguage, strings::La
     }
     text += QLatin1Char(' ') + now.time().toString(QStringLiteral("HH:mm:ss"));
     return text;
+}
+
+void paintAsClock(QLabel& label)
+{
+    label.installEventFilter(new ClockPainter(&label));
 }
 
 } // namespace krn

@@ -6,6 +6,8 @@
 #include <QLocale>
 #include <QString>
 
+class QLabel;
+
 namespace krn {
 
 // The clock text as the controller's screen will show it:
@@ -15,5 +17,10 @@ namespace krn {
 // `language`; the short day name is the one `locale` gives.
 QString clockPreviewText(const QDateTime& now, qint32 clockLanguage, strings::Language language,
                          const QLocale& locale);
+
+// Makes `label` paint its text as the clock displays draw (drawClockText), so
+// the preview shows the clock font as the screen receives it, a bold its face
+// lacks included.
+void paintAsClock(QLabel& label);
 
 } // namespace krn

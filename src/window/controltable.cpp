@@ -1,5 +1,6 @@
 #include "controltable.h"
 
+#include "clockpreview.h"
 #include "icons.h"
 #include "textinview.h"
 
@@ -252,6 +253,7 @@ Controls buildControls(QWidget& form)
     setColour(clock, QPalette::Window, Qt::black);
     setColour(clock, QPalette::WindowText, PureRed);
     clock.setFont(face(ListFace, 12));
+    paintAsClock(clock);
 
     return controls;
 }

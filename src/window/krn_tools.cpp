@@ -338,7 +338,8 @@ void KRN_Tools::runCommand(Command command)
     if (!outcome.delivered())
         return;
     // The screen now listens at the new speed or number; the link lists follow
-    // it, and the pick is remembered as if the operator had made it.
+    // it, and the pick is remembered as if the operator had made it. A clock
+    // download remembers the clock.
     switch (commandInfo(command).followUp) {
     case FollowUp::SpeedFollows:
         m_ui.ComboNo[Baud]->setCurrentIndex(m_ui.ComboNo[NewBaud]->currentIndex());
@@ -348,8 +349,14 @@ void KRN_Tools::runCommand(Command command)
         m_ui.ComboNo[Screen]->setCurrentIndex(m_ui.ComboNo[NewScreen]->currentIndex());
         ComboNo_Click(Screen);
         break;
+    case FollowUp::ClockStored: {
+        // Remembered once the operator has read the box, and as downloaded:
+        // a pick made while the glyphs went out is not what the screen holds.
+        const ClockRequest& clock = request.values.clock;
+        m_deps.settings.setClock(clock.languagePosition, clock.fontName, clock.fontSize);
+        break;
+    }
     case FollowUp::None:
-    case FollowUp::ClockStored:
         break;
     }
 }

@@ -68,10 +68,12 @@ void OperatorAids::commandStarted()
         return;
     m_busy = true;
     m_title = m_window.windowTitle();
+    m_focus = m_window.focusWidget();
     for (std::size_t i = 0; i < m_ui.CmdOk.size(); ++i) {
         m_wasEnabled[i] = m_ui.CmdOk[i]->isEnabled();
         m_ui.CmdOk[i]->setEnabled(false);
     }
+    m_focusMoved = m_window.focusWidget();
     QApplication::setOverrideCursor(Qt::BusyCursor);
 }
 
@@ -90,6 +92,10 @@ void OperatorAids::commandEnded()
     m_busy = false;
     for (std::size_t i = 0; i < m_ui.CmdOk.size(); ++i)
         m_ui.CmdOk[i]->setEnabled(m_wasEnabled[i]);
+    // Only where the disabling put it: a list the operator clicked into
+    // during the command keeps the focus.
+    if (m_focus && m_focus != m_focusMoved && m_window.focusWidget() == m_focusMoved)
+        m_focus->setFocus(Qt::OtherFocusReason);
     m_window.setWindowTitle(m_title);
     QApplication::restoreOverrideCursor();
 }

@@ -36,7 +36,9 @@ public:
     const QString& trafficLog() const { return m_trafficLog; }
 
     // While a command runs: its buttons disabled, the cursor busy, and a long
-    // command's progress in the title bar. Everything returns at the end.
+    // command's progress in the title bar. Everything returns at the end, the
+    // keyboard focus too: disabling the button that had it moves it on to the
+    // next control, where the next key would change a list.
     void commandStarted();
     void progress(int done, int total);
     void commandEnded();
@@ -63,6 +65,8 @@ private:
     bool m_busy = false;
     QString m_title;                     // the window's own title
     std::array<bool, 10> m_wasEnabled{}; // CmdOk before the command
+    QPointer<QWidget> m_focus;           // had the focus before the command
+    QPointer<QWidget> m_focusMoved;      // took it when the buttons were disabled
 };
 
 } // namespace krn

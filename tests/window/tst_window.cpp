@@ -55,6 +55,17 @@ struct FakeDevices : krn::SerialDevices {
     QList<krn::SerialDevice> devices;
 };
 
+// Boxes recorded; `shown` runs while each one stands.
+struct Boxes : krn::test::RecordingBoxes {
+    void show(const QString& body, const QString& title, krn::MessageIcon icon) override
+    {
+        RecordingBoxes::show(body, title, icon);
+        if (shown)
+            shown();
+    }
+    std::function<void()> shown;
+};
+
 // Also the font chooser: it records what it is offered and gives `answer`'s
 // reply (by default the font as offered).
 struct Harness : krn::FontChooser, krn::EngineEvents {
@@ -96,7 +107,7 @@ struct Harness : krn::FontChooser, krn::EngineEvents {
     krn::SteadyClock clock;
     krn::QtEventPump pump;
     krn::Link link{values.link, port, ports, clock, pump, this};
-    krn::test::RecordingBoxes boxes;
+    Boxes boxes;
     krn::Commander commander{link, settings, pump};
     krn::PortPinning pins{
         devices, [this](qint32 n) { return settings.portMapping(n); },
@@ -344,9 +355,10 @@ void TestWindow::font_data()
     QTest::addColumn<QString>("held");  // ClockFontName|ClockFontSize afterwards
     QTest::addColumn<QString>("drawn"); // face, size, bold, italic, underline of both displays
     QTest::addColumn<QString>("box");   // part of the one box; "" none
-    auto font = [](const char* face, double points, bool d = false) {
+    auto font = [](const char* face, double points, QByteArray styles = "") {
         QFont f(QString::fromUtf8(face));
-        f.setPointSizeF(points), f.setBold(d), f.setItalic(d), f.setUnderline(d);
+        f.setPointSizeF(points), f.setBold(styles.contains('b')), f.setItalic(styles.contains('i'));
+        f.setUnderline(styles.contains('u'));
         return f;
     };
     const QString stored = u"Unifont 12 0 0 0"_s;
@@ -355,8 +367,10 @@ void TestWindow::font_data()
         << font("DejaVu Sans", 10.5) << u"DejaVu Sans|10"_s << u"DejaVu Sans 10.5 0 0 0"_s << "";
     QTest::newRow("11.5 gives 12")
         << font("Unifont", 11.5) << u"Unifont|12"_s << u"Unifont 11.5 0 0 0"_s << "";
-    QTest::newRow("decorated") << font("DejaVu Serif", 9, true) << u"DejaVu Serif|9"_s
+    QTest::newRow("decorated") << font("DejaVu Serif", 9, "biu") << u"DejaVu Serif|9"_s
                                << u"DejaVu Serif 9 1 1 1"_s << "";
+    QTest::newRow("bold, which Unifont lacks")
+        << font("Unifont", 12, "b") << u"Unifont|12"_s << u"Unifont 12 1 0 0"_s << "";
     QTest::newRow("cancel") << QFont() << u"宋体|12"_s << stored << "";
     QTest::newRow("20 overflows the cells: refused")
         << font("宋体", 20) << u"宋体|12"_s << stored << "At 20 points \"0\" is 12 pixels wide";
@@ -365,7 +379,8 @@ void TestWindow::font_data()
 // The chooser opens on the stored font (宋体 is missing here: Unifont draws it);
 // the operator answers, opens it again and cancels, then downloads the clock.
 // Both displays take a choice at once, the chooser offers it next time as
-// chosen, a refused size changes nothing, and only the download stores it.
+// chosen, a refused size changes nothing, and only the download stores it,
+// after its box, as downloaded even if the clock language moved meanwhile.
 // Every acknowledged frame shows as "frame k of n" in the title meanwhile.
 void TestWindow::font()
 {
@@ -392,12 +407,36 @@ void TestWindow::font()
     if (!box.isEmpty())
         QVERIFY2(h->boxes.boxes[0].body.contains(box), qPrintable(h->boxes.boxes[0].body));
     QCOMPARE(h->fileBytes(), ini);
+    // The preview draws as a label would, but a bold its face lacks as the
+    // regular face once more one pixel to the right (smoothed edges add up).
+    const bool overdrawn = h->window->clockFont().bold() && drawn.startsWith(u"Unifont"_s);
+    QLabel label(h->ui().LabTime->text());
+    QFont regular = h->ui().LabTime->font();
+    regular.setBold(regular.bold() && !overdrawn);
+    label.setFont(regular), label.setPalette(h->ui().LabTime->palette());
+    label.setAutoFillBackground(true), label.resize(h->ui().LabTime->size());
+    const QImage plain = label.grab().toImage(), shown = h->ui().LabTime->grab().toImage();
+    bool alike = plain.size() == shown.size();
+    for (int y = 0; alike && y < plain.height(); ++y)
+        for (int x = 0; x < plain.width(); ++x) {
+            const int lit = qMax(qRed(plain.pixel(x, y)), x ? qRed(plain.pixel(x - 1, y)) : 0);
+            const int red = qRed(shown.pixel(x, y));
+            alike &= overdrawn ? red >= lit && (lit > 0 || red == 0)
+                               : shown.pixel(x, y) == plain.pixel(x, y);
+        }
+    QVERIFY(alike && (shown != plain) == overdrawn);
 
     h->boxes.boxes.clear();
+    QByteArray whileShown;
+    h->boxes.shown = [&] {
+        whileShown = h->fileBytes();
+        h->ui().ComboNo[8]->setCurrentIndex(1), h->window->ComboNo_Click(8);
+    };
     h->click(4);
     QCOMPARE(h->boxes.boxes.value(0).body, u"Set parameter ok!"_s);
+    QCOMPARE(whileShown, ini);
     const QString file = QString::fromUtf8(h->fileBytes());
-    for (const QString& line : {u"Send_TimeFont="_s + held.section(u'|', 0, 0),
+    for (const QString& line : {u"Send_Time=0"_s, u"Send_TimeFont="_s + held.section(u'|', 0, 0),
                                 u"Send_TimeSize="_s + held.section(u'|', 1)})
         QVERIFY2(file.contains(line + u'\n'), qPrintable(file));
     const int n = int(h->titles.size()); // one per frame: "of n" must agree
@@ -434,6 +473,7 @@ void TestWindow::busyDuringWait()
     });
     h->ui().ComboNo[7]->setCurrentIndex(2);
     h->click(3);
+    QVERIFY(h->ui().CmdOk[3]->hasFocus()); // back from the list after it
     QVERIFY(cursorBusy);
     QCOMPARE(during, QList<bool>(10, false));
     for (QPushButton* b : h->ui().CmdOk)
