@@ -98,7 +98,7 @@ void benchDownload()
     krn::SteadyClock clock;
     krn::QtEventPump pump;
     krn::Link link(values.link, port, ports, clock, pump);
-    krn::Commander commander(link, settings, pump);
+    krn::Commander commander(link, pump);
 
     krn::CommandRequest request;
     request.command = krn::Command::ClockDownload;

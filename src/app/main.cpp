@@ -1,13 +1,8 @@
 #include "app/commandline.h"
-#include "commands/commander.h"
+#include "commands/engine.h"
 #include "commands/trafficlog.h"
 #include "core/programvalues.h"
-#include "core/qteventpump.h"
 #include "krn_version.h"
-#include "link/anyline.h"
-#include "link/link.h"
-#include "link/portmap.h"
-#include "link/qtserialport.h"
 #include "settings/profilefile.h"
 #include "settings/settings.h"
 #include "strings/stringtable.h"
@@ -66,20 +61,14 @@ int main(int argc, char* argv[])
     krn::EventFanout events;
     events.add(&trafficLog);
 
-    krn::PortMap ports(&settings);
-    // A port may name a device server (tcp://, rfc2217://) instead of a device.
-    krn::AnyLine line(std::make_unique<krn::QtSerialPort>());
-    krn::SteadyClock clock;
-    krn::QtEventPump pump;
-    krn::Link link(values.link, line, ports, clock, pump, &events);
-    krn::Commander commander(link, settings, pump);
+    krn::Engine engine(values.link, settings, &events);
 
     krn::KRN_Tools window(krn::WindowDeps{
         .values = values,
         .settings = settings,
         .boxes = boxes,
         .fontChooser = fontChooser,
-        .commander = &commander,
+        .commander = &engine.commander,
         .now = &QDateTime::currentDateTime,
         .trafficLog = trafficLog.path(),
     });

@@ -1,18 +1,16 @@
 #include "clirunner.h"
 
+#include "commands/clockfont.h"
 #include "commands/command.h"
-#include "commands/commander.h"
+#include "commands/engine.h"
 #include "commands/glyphs.h"
 #include "commands/linkfinderline.h"
 #include "commands/screenfinder.h"
 #include "commands/trafficlog.h"
 #include "core/failure.h"
-#include "core/qteventpump.h"
 #include "dryrun.h"
-#include "link/anyline.h"
 #include "link/link.h"
 #include "link/portmap.h"
-#include "link/qtserialport.h"
 #include "numberlist.h"
 #include "portlisting.h"
 #include "progressbar.h"
@@ -21,7 +19,6 @@
 #include "settings/settings.h"
 #include "strings/stringtable.h"
 #include "strings/toolids.h"
-#include "commands/clockfont.h"
 
 #include <QFile>
 
@@ -112,21 +109,6 @@ TargetOutcome targetOutcome(OutcomeKind kind)
     }
     return TargetOutcome::LineFault;
 }
-
-// The engine as the tool runs it: a line that picks by address, the link over
-// it, reporting to `events`.
-struct LineEngine {
-    LineEngine(const Settings& settings, EngineEvents* events)
-        : ports(&settings), link(state, line, ports, clock, pump, events)
-    {
-    }
-    QtEventPump pump;
-    SteadyClock clock;
-    LinkState state;
-    PortMap ports;
-    AnyLine line{std::make_unique<QtSerialPort>()};
-    Link link;
-};
 
 class Runner {
 public:
@@ -332,9 +314,10 @@ int Runner::send(const CommandValues& values)
             m_progressShown = true;
         };
 
-    LineEngine engine(m_settings, &events);
+    LinkState state;
+    Engine engine(state, m_settings, &events);
     Link& link = engine.link;
-    Commander commander(link, m_settings, engine.pump);
+    Commander& commander = engine.commander;
 
     const QString word = commandWord(m_o.command);
     QList<TargetReport> reports;
@@ -390,7 +373,8 @@ int Runner::find()
     std::unique_ptr<TrafficLogFile> log = openLog();
     if (log)
         events.add(log.get());
-    LineEngine engine(m_settings, &events);
+    LinkState state;
+    Engine engine(state, m_settings, &events);
     Link& link = engine.link;
     LinkFinderLine finderLine(link, m_target);
     ScreenFinder finder(finderLine);

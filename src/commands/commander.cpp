@@ -35,10 +35,7 @@ Outcome Outcome::from(const Delivery& d, int frames)
     return o;
 }
 
-Commander::Commander(Link& link, Settings& /*settings*/, EventPump& pump)
-    : m_link(link), m_pump(pump)
-{
-}
+Commander::Commander(Link& link, EventPump& pump) : m_link(link), m_pump(pump) {}
 
 Outcome Commander::Send_Function(const CommandRequest& request)
 {

@@ -9,8 +9,6 @@
 
 namespace krn {
 
-class Settings;
-
 // A command as the front end asks for it: the line, the screen, the values.
 // A value the front end could not read is carried as `valueFault` and
 // reported once the line is open, where the operator has always seen it.
@@ -27,7 +25,7 @@ struct CommandRequest {
 // front end once it has told the operator; `settings` is not used.
 class Commander {
 public:
-    Commander(Link& link, Settings& settings, EventPump& pump);
+    Commander(Link& link, EventPump& pump);
 
     // One command on its own line connection, as a button runs it.
     Outcome Send_Function(const CommandRequest& request);

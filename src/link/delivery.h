@@ -27,6 +27,7 @@ struct Delivery {
     qint64 replyBytes = 0; // every reply byte read while waiting
     Message message;       // what to tell the operator when not delivered
     quint32 ms = 0;        // from the frame's write to the outcome
+    quint32 sentAt = 0;    // the link's clock at the write
 
     bool delivered() const
     {
@@ -47,6 +48,7 @@ struct AckWait {
     std::chrono::milliseconds limit{AckTimeout};
     bool anyByteEnds = false; // a probe: the first byte back, whatever it is, ends the wait
     std::chrono::milliseconds settle{LateAnswerGuard};
+    bool quietFirst = false; // settle also after an acknowledged frame (bytes may trail it)
 };
 
 } // namespace krn

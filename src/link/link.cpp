@@ -162,10 +162,10 @@ Delivery Link::finish(Delivery d, quint32 start)
 // must also have been quiet for `settle`, so a late answer to that frame is
 // heard here and not taken for the next one's. A line that never goes quiet
 // (a flood) is given up on after a while: the wait then tells what it is.
-void Link::drain(milliseconds settle)
+void Link::drain(milliseconds settle, bool always)
 {
     m_line.discardInput();
-    if (!m_unsettled || settle.count() <= 0)
+    if (!(m_unsettled || always) || settle.count() <= 0)
         return;
     const quint32 begun = m_clock.nowMs();
     const quint32 cap = quint32(std::max<qint64>(4 * settle.count(), 1000));
@@ -204,13 +204,14 @@ Delivery Link::SendFrame(qint32 screen, quint8 command, const QByteArray& data,
     const bool broadcast = screen == BroadcastScreen;
     const AckWait w = wait.value_or(AckWait{broadcast ? BroadcastWait : AckTimeout});
     quint32 start = m_clock.nowMs();
+    quint32 sentAt = start;
     try {
         const QByteArray bytes = frame::encode(screen, m_state.FrameSequence, command, data);
         const qint32 sequence = m_state.FrameSequence;
         // The number is used up from here on, even if the write fails.
         m_state.FrameSequence = frame::nextSequence(m_state.FrameSequence);
 
-        drain(w.settle + 2 * roundedUp(m_line.roundTrip()));
+        drain(w.settle + 2 * roundedUp(m_line.roundTrip()), w.quietFirst);
 
         TrafficRecord sent;
         sent.kind = TrafficRecord::Kind::Sent;
@@ -221,16 +222,58 @@ Delivery Link::SendFrame(qint32 screen, quint8 command, const QByteArray& data,
         record(sent);
 
         start = m_clock.nowMs();
+        sentAt = start;
         // One write: a frame cut in two waits on a network line for the
         // server's acknowledgement of the first piece.
         m_line.write(bytes);
-        return finish(waitForAck(screen, w, start), start);
+        Delivery d = waitForAck(screen, w, start);
+        d.sentAt = sentAt;
+        return finish(d, start);
     } catch (const Failure& f) {
         Delivery d;
         d.kind = DeliveryKind::LineFault;
         d.message = f.message();
+        d.sentAt = sentAt;
         return finish(d, start);
     }
+}
+
+Delivery Link::listen(milliseconds limit)
+{
+    const quint32 start = m_clock.nowMs();
+    Delivery d;
+    d.sentAt = start;
+    try {
+        for (;;) {
+            const quint32 now = elapsedSince(start, m_clock.nowMs());
+            if (now >= quint32(limit.count()))
+                break;
+            m_pump.waitForEvents(milliseconds(limit.count() - now));
+            if (std::optional<Message> fault = m_line.takeFault()) {
+                m_line.close();
+                throw Failure(*fault);
+            }
+            if (m_line.bytesWaiting() > 0) {
+                const QByteArray bytes = m_line.readAll();
+                m_lastHeard = m_clock.nowMs();
+                d.kind = DeliveryKind::Refused;
+                d.reply = bytes.left(ReplyKept);
+                d.replyBytes = bytes.size();
+                TrafficRecord r;
+                r.kind = TrafficRecord::Kind::Late;
+                r.bytes = d.reply;
+                r.more = bytes.size() - d.reply.size();
+                record(r);
+                break;
+            }
+        }
+    } catch (const Failure& f) {
+        d.kind = DeliveryKind::LineFault;
+        d.message = f.message();
+    }
+    d.ms = elapsedSince(start, m_clock.nowMs());
+    m_unsettled = true;
+    return d;
 }
 
 Delivery Link::waitForAck(qint32 screen, const AckWait& wait, quint32 start)

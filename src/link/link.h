@@ -51,6 +51,10 @@ public:
     Delivery SendFrame(qint32 screen, quint8 command, const QByteArray& data,
                        std::optional<AckWait> wait = std::nullopt);
 
+    // Listens at most `limit` without sending; the first bytes end it
+    // (Refused, with them), or nothing came (NoAnswer). For late answers.
+    Delivery listen(std::chrono::milliseconds limit);
+
     // Moves the open line to another speed without reconnecting; a refusal
     // is the message. On a raw device server port (kind() RawTcp) the server
     // owns the speed and nothing changes.
@@ -67,7 +71,7 @@ public:
     void setEvents(EngineEvents* events) { m_events = events; }
 
 private:
-    void drain(std::chrono::milliseconds settle);
+    void drain(std::chrono::milliseconds settle, bool always);
     Delivery waitForAck(qint32 screen, const AckWait& wait, quint32 start);
     void record(TrafficRecord record);
     Delivery finish(Delivery delivery, quint32 start);

@@ -212,7 +212,8 @@ private Q_SLOTS:
     // The finder at the corners of speed and number, with and without
     // broadcast answers, and on a line where nothing answers. The probes the
     // screen saw show the order: broadcasts first, then the speeds that
-    // answered one, and --first stops at the first screen found.
+    // answered one, each screen found asked once more to confirm, and --first
+    // stops at the first screen found.
     void finder_data()
     {
         QTest::addColumn<QStringList>("screenArgs");
@@ -226,10 +227,10 @@ private Q_SLOTS:
                 << QString(found) << probes;
         };
         const char* corners = "--speeds 9600,57600 --screens 0,1,127,253,254";
-        row("--speed 57600 --screen 254", corners, "57600:254", 12);
-        row("--speed 9600 --screen 0,254 --broadcast-ack", corners, "9600:0 9600:254", 12);
+        row("--speed 57600 --screen 254", corners, "57600:254", 13);
+        row("--speed 9600 --screen 0,254 --broadcast-ack", corners, "9600:0 9600:254", 14);
         row("--speed 57600 --screen 3,254 --broadcast-ack",
-            "--first --speeds 9600,57600 --screens 254,3", "57600:254", 3);
+            "--first --speeds 9600,57600 --screens 254,3", "57600:254", 4);
         row("--mode silent", corners, "", 12);
     }
     void finder()

@@ -21,11 +21,15 @@ class OneScreenLine : public krn::FinderLine {
 public:
     explicit OneScreenLine(bool answers) : m_answers(answers) {}
     bool open(qint32) override { return true; }
+    bool setSpeed(qint32) override { return true; }
+    bool speedIsOurs() const override { return true; }
     void close() override {}
-    krn::ProbeReply probe(qint32 screen, std::chrono::milliseconds) override
+    krn::ProbeReply probe(qint32 screen, std::chrono::milliseconds,
+                          std::chrono::milliseconds) override
     {
-        return {m_answers && screen == 1 ? QByteArray(1, 0x06) : QByteArray(), 4, false};
+        return {m_answers && screen == 1 ? QByteArray(1, 0x06) : QByteArray(), 4, 0, false};
     }
+    krn::ProbeReply listen(std::chrono::milliseconds) override { return {}; }
 
 private:
     bool m_answers;
@@ -91,7 +95,7 @@ private Q_SLOTS:
         struct Rig : krn::test::LinkRig, krn::FontChooser {
             std::optional<QFont> choose(const QFont&) override { return std::nullopt; }
             krn::test::RecordingBoxes boxes;
-            krn::Commander commander{link, settings, pump};
+            krn::Commander commander{link, pump};
         } rig;
         QVERIFY(rig.mapPort1(device.isEmpty() ? screen.device() : device));
         rig.settings.setLineSpeed("57600");
@@ -132,9 +136,9 @@ private Q_SLOTS:
         QCOMPARE(QStringLiteral("%1/%2").arg(rig.settings.lineSpeed()).arg(rig.settings.screen()),
                  picked);
         QVERIFY(rig.boxes.boxes.isEmpty());
-        // The search ended with the choice or Cancel: 4 broadcasts and the
-        // numbers up to the one found, not all 1024 probes.
-        QVERIFY2(screen.logLines().size() < 10, qPrintable(screen.logLines().join('\n')));
+        // The search ended with the choice or Cancel: 4 broadcasts, the
+        // numbers up to the one found and their confirmations, not all 1024.
+        QVERIFY2(screen.logLines().size() < 12, qPrintable(screen.logLines().join('\n')));
     }
 };
 

@@ -38,7 +38,7 @@ inline krn::FormSnapshot typicalForm()
 struct Rig : LinkRig {
     VScreenProcess screen;
     RecordingBoxes boxes;
-    krn::Commander commander{link, settings, pump};
+    krn::Commander commander{link, pump};
 
     bool start(const QStringList& screenArguments = {})
     {

@@ -108,7 +108,7 @@ struct Harness : krn::FontChooser, krn::EngineEvents {
     krn::QtEventPump pump;
     krn::Link link{values.link, port, ports, clock, pump, this};
     Boxes boxes;
-    krn::Commander commander{link, settings, pump};
+    krn::Commander commander{link, pump};
     krn::PortPinning pins{
         devices, [this](qint32 n) { return settings.portMapping(n); },
         [this](qint32 n, const QString& p) { return settings.setPortMapping(n, p); }};
