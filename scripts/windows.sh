@@ -3,7 +3,8 @@
 # `check` proves it under Wine against the Linux virtual screen.
 #
 #   scripts/windows.sh            build build-windows/krntools.exe, the zip and the .msi
-#   scripts/windows.sh check      build, then run the end-to-end checks under Wine
+#   scripts/windows.sh check      build, then run the end-to-end checks under Wine,
+#                                 the installer's among them
 #   scripts/windows.sh qt         only build (or resume building) Qt for Windows
 #
 # Qt 6.4.2 for Windows (static: Core, Gui, Widgets, Network, Test, SerialPort)
@@ -259,7 +260,9 @@ wine_prefix=$out/wine
 com1=$out/com1
 
 wine_env() {
-    export WINEPREFIX=$wine_prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
+    # No menu entries on this machine for the shortcuts the installer makes.
+    export WINEPREFIX=$wine_prefix WINEDEBUG=${WINEDEBUG:--all} \
+        WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 }
 
 prepare_wine() {
@@ -275,9 +278,15 @@ prepare_wine() {
     "${nice[@]}" cmake --build "$root/build" --parallel "$jobs" --target krntools krntools-cli krntools-vscreen
 }
 
+# The installer's upgrade check needs a newer package: the same programs in
+# a scratch build whose version has one more in its last part.
 check_wine() {
-    rm -rf "$out/screenshots"
-    "$root/scripts/windows/check.sh" "$out" "$root/build" "$com1" "$out/screenshots"
+    rm -rf "$out/screenshots" "$out/scratch"
+    mkdir -p "$out/scratch"
+    local newer=${version%.*}.$((${version##*.} + 1))
+    build_msi "$newer" "$out/scratch/krntools-$newer-windows-x64.msi"
+    "$root/scripts/windows/check.sh" "$out" "$root/build" "$com1" "$out/screenshots" \
+        "$msi" "$out/scratch/krntools-$newer-windows-x64.msi"
 }
 
 # --- main --------------------------------------------------------------------
