@@ -2,8 +2,9 @@
 # Builds krntools.exe for 64-bit Windows on Debian 12 with MinGW-w64, and with
 # `check` proves it under Wine against the Linux virtual screen.
 #
-#   scripts/windows.sh            build build-windows/krntools.exe and the zip
-#   scripts/windows.sh check      build, then run the end-to-end checks under Wine
+#   scripts/windows.sh            build build-windows/krntools.exe, the zip and the .msi
+#   scripts/windows.sh check      build, then run the end-to-end checks under Wine,
+#                                 the installer's among them
 #   scripts/windows.sh qt         only build (or resume building) Qt for Windows
 #
 # Qt 6.4.2 for Windows (static: Core, Gui, Widgets, Network, Test, SerialPort)
@@ -27,6 +28,8 @@ serialport_src=${KRN_QTSERIALPORT_SRC:-$(realpath -m "$root/../shared/vendor/qts
 out=$root/build-windows
 jobs=${KRN_JOBS:-2}
 mode=${1:-build}
+version=$(sed -n 's/^project(krntools VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
+msi=$out/krntools-$version-windows-x64.msi
 
 nice=()
 if [ "${KRN_NICE:-1}" != 0 ]; then
@@ -58,7 +61,7 @@ summary() {
 
 # --- packages ----------------------------------------------------------------
 packages=(g++-mingw-w64-x86-64-posix mingw-w64-tools binutils-mingw-w64-x86-64
-          cmake ninja-build dpkg-dev xz-utils zip icoutils pkg-config
+          cmake ninja-build dpkg-dev xz-utils zip icoutils pkg-config wixl msitools
           qt6-base-dev qt6-base-dev-tools)
 check_packages=(wine wine64 xvfb xauth xdotool x11-utils imagemagick ser2net python3 iproute2)
 
@@ -208,17 +211,43 @@ build_krntools() {
     done
 }
 
+# README.txt for the zip and the installer, with the version and Windows line ends.
+make_readme() {
+    sed "s/@VERSION@/$version/g; s/\$/\r/" "$root/packaging/windows/README.txt" >"$out/README.txt"
+}
+
 make_zip() {
     local stage=$out/zip/krntools
     rm -rf "$out/zip" && mkdir -p "$stage"
-    cp "$out"/krntools*.exe "$stage/"
-    local version
-    version=$(sed -n 's/^project(krntools VERSION \([0-9.]*\).*/\1/p' "$root/CMakeLists.txt")
-    sed "s/@VERSION@/$version/; s/\$/\r/" "$root/packaging/windows/README.txt" >"$stage/README.txt"
+    make_readme
+    cp "$out"/krntools*.exe "$out/README.txt" "$stage/"
     rm -f "$out/krntools-$version-windows-x64.zip"
     (cd "$out/zip" && zip -q -9 -r "$out/krntools-$version-windows-x64.zip" krntools)
     rm -rf "$out/zip"
     ls -l "$out/krntools.exe" "$out/krntools-$version-windows-x64.zip" | awk '{printf "   %-60s %9d bytes\n", $9, $5}'
+}
+
+# The installer from packaging/windows/krntools.wxs: build_msi VERSION FILE.
+# wixl 0.101 gives the database no code page of its own: it converts the
+# strings to the code page of WINDOWS_LANGUAGE (else of the locale, where the
+# Chinese shortcut name fails to convert and crashes it) and leaves the
+# string table unmarked, so msibuild then marks it 936, which every Windows
+# reads alike. wixl's "unimplemented" is its note on a shortcut that is not
+# advertised, which it writes all the same.
+build_msi() {
+    local log=$out/wixl.log
+    make_readme
+    (cd "$out" && WINDOWS_LANGUAGE=zh_CN wixl -a x64 -D Version="$1" -o "$2" \
+        "$root/packaging/windows/krntools.wxs") >"$log" 2>&1 || { cat "$log"; return 1; }
+    grep -v 'builder.vala:[0-9]*: unimplemented' "$log" | grep . && return 1
+    printf '\r\n\r\n936\t_ForceCodepage\r\n' >"$out/_ForceCodepage.idt"
+    WINDOWS_LANGUAGE=zh_CN msibuild "$2" -i "$out/_ForceCodepage.idt" || return 1
+    rm -f "$out/_ForceCodepage.idt" "$log"
+}
+
+make_msi() {
+    build_msi "$version" "$msi"
+    ls -l "$msi" | awk '{printf "   %-60s %9d bytes\n", $9, $5}'
 }
 
 # --- checks under Wine ---------------------------------------------------------
@@ -231,7 +260,9 @@ wine_prefix=$out/wine
 com1=$out/com1
 
 wine_env() {
-    export WINEPREFIX=$wine_prefix WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
+    # No menu entries on this machine for the shortcuts the installer makes.
+    export WINEPREFIX=$wine_prefix WINEDEBUG=${WINEDEBUG:--all} \
+        WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 }
 
 prepare_wine() {
@@ -247,9 +278,15 @@ prepare_wine() {
     "${nice[@]}" cmake --build "$root/build" --parallel "$jobs" --target krntools krntools-cli krntools-vscreen
 }
 
+# The installer's upgrade check needs a newer package: the same programs in
+# a scratch build whose version has one more in its last part.
 check_wine() {
-    rm -rf "$out/screenshots"
-    "$root/scripts/windows/check.sh" "$out" "$root/build" "$com1" "$out/screenshots"
+    rm -rf "$out/screenshots" "$out/scratch"
+    mkdir -p "$out/scratch"
+    local newer=${version%.*}.$((${version##*.} + 1))
+    build_msi "$newer" "$out/scratch/krntools-$newer-windows-x64.msi"
+    "$root/scripts/windows/check.sh" "$out" "$root/build" "$com1" "$out/screenshots" \
+        "$msi" "$out/scratch/krntools-$newer-windows-x64.msi"
 }
 
 # --- main --------------------------------------------------------------------
@@ -268,6 +305,7 @@ fi
 step "icon" make_icon
 step "krntools.exe" build_krntools
 step "zip" make_zip
+step "msi" make_msi
 if [ "$mode" = check ]; then
     step "wine prefix" prepare_wine
     step "wine checks" check_wine

@@ -2,10 +2,13 @@
 # End-to-end checks of krntools.exe under Wine, run by `scripts/windows.sh check`.
 # The same clicks go first to the Linux build and then to the Windows build,
 # each against a fresh virtual screen; the frames that reach the screen must be
-# the same, byte for byte. Expects WINEPREFIX set up with COM1 -> $com1.
+# the same, byte for byte. Then the installer: installed, run, removed, and an
+# older package upgraded by a newer one. Expects WINEPREFIX set up with
+# COM1 -> $com1.
 # usage: check.sh <folder of krntools.exe> <Linux build folder> <com1 link> <shots>
+#                 <the .msi> <a newer .msi of the same programs>
 set -u
-exe=$1/krntools.exe cli_exe=$1/krntools-cli.exe com1=$3 shots=$4
+exe=$1/krntools.exe cli_exe=$1/krntools-cli.exe com1=$3 shots=$4 msi=$5 newer_msi=$6
 linux_exe=$2/krntools linux_cli=$2/krntools-cli vscreen=$2/krntools-vscreen
 . "$(dirname "$0")/../../tests/e2e/lib.sh"
 command -v wine >/dev/null || fail "wine is not installed"
@@ -75,9 +78,13 @@ start_ser2net() {
 # to the pty), or "rfc2217" (ser2net in front of the pty). $4 is "answered"
 # when the program hears the screen's acknowledgements, "deaf" when it cannot
 # (Wine's COM1 on a pty: the frames go out, the 06 never comes back in).
+# $5 is where the settings are put before the start (beside the copy), $6
+# where the program is to keep them (the same file unless given).
 scenario() {
     local name=$1 launch=$2 line=$3 hearing=$4
     run=$work/$name
+    local seed=${5:-$run/krntools.ini}
+    local kept=${6:-$seed}
     mkdir -p "$run"
     rm -f "$com1"
     "$vscreen" --link "$com1" --glyphs-text "$run/glyphs.txt" >"$run/vscreen.log" 2>&1 &
@@ -95,7 +102,8 @@ scenario() {
     *) ports="[Ports]\r\n1=$line\r\n" ;;
     esac
     printf "[About]\r\nSend_Com=0\r\nSend_Port=9600\r\nSend_Screen=1\r\nSend_Width=64\r\nSend_Height=32\r\n$ports" \
-        >"$run/krntools.ini"
+        >"$seed"
+    cp "$seed" "$run/seeded.ini"
     (cd "$run" && eval "$launch") >"$run/app.log" 2>&1 &
     local app=$!
     pids+=($app)
@@ -140,11 +148,11 @@ scenario() {
     [ "$(frames)" = $((2 + clock_frames)) ] ||
         fail "$name: expected 2 + $clock_frames frames, the screen logged $(frames)"
     if [ "$hearing" = answered ]; then
-        wait_for 'grep -q "^Send_TimeSize=" "$run/krntools.ini"' 50 ||
-            fail "$name: clock settings not stored: $(cat "$run/krntools.ini")"
-        grep -a -q '^Send_Time=0' "$run/krntools.ini" || fail "$name: Send_Time: $(cat "$run/krntools.ini")"
+        wait_for 'grep -q "^Send_TimeSize=" "$kept"' 50 ||
+            fail "$name: clock settings not stored in $kept: $(cat "$kept")"
+        grep -a -q '^Send_Time=0' "$kept" || fail "$name: Send_Time: $(cat "$kept")"
     else
-        ! grep -a -q '^Send_TimeSize=' "$run/krntools.ini" ||
+        ! grep -a -q '^Send_TimeSize=' "$kept" ||
             fail "$name: clock settings stored after a download nobody confirmed"
     fi
 
@@ -193,5 +201,104 @@ for command in reset "panel --width 64 --height 32" clock; do
         fail "krntools-cli.exe $command: other frames than Linux: $(diff "$work/cli-linux/out.txt" "$work/cli-wine/out.txt" | head -5)"
     echo "krntools-cli.exe $command: $(wc -l <"$work/cli-wine/out.txt") frames identical to Linux"
 done
+
+# --- The installer ---------------------------------------------------------------
+drive_c=$WINEPREFIX/drive_c
+installed="$drive_c/Program Files/krntools"
+link_name="krntools 通用显示屏设置工具.lnk"
+appdata=$(winepath -u "$(wine cmd /c echo %APPDATA% 2>/dev/null | tr -d '\r')")
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
+msiexec() { wine msiexec "$1" "$(winepath -w "$2")" /qn; }
+# The installed krntools products, one "{ProductCode}|||name" line each.
+products() { wine uninstaller --list 2>/dev/null | tr -d '\r' | grep -a '|||krntools' || true; }
+product_codes() { products | cut -d '|' -f 1; }
+product_code() { msiinfo export "$1" Property | tr -d '\r' | awk -F '\t' '$1 == "ProductCode" { print $2 }'; }
+msi_version() { basename "$1" | sed 's/^krntools-\(.*\)-windows-x64\.msi$/\1/'; }
+reg_value() { wine reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/^ *$2 *REG_[A-Z_]* *//p"; }
+# The shortcut, in the all-users Start menu or (Wine) in the installing user's.
+start_menu_link() {
+    local dir
+    for dir in "$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs" \
+        "$appdata/Microsoft/Windows/Start Menu/Programs"; do
+        [ -f "$dir/$link_name" ] && echo "$dir/$link_name" && return 0
+    done
+    return 1
+}
+# Nothing of krntools installed: no product, program folder or shortcut.
+nothing_installed() {
+    [ -z "$(products)" ] || fail "$1: still installed: $(products)"
+    [ ! -e "$installed" ] || fail "$1: left behind: $(find "$installed")"
+    ! link=$(start_menu_link) || fail "$1: the shortcut is left: $link"
+}
+# An earlier run that failed half-way leaves nothing to trip over: neither
+# its installation nor the settings it put there (this Wine prefix is ours).
+for code in $(product_codes); do wine msiexec /x "$code" /qn; done
+rm -rf "$installed" "$appdata/krntools"
+nothing_installed "before installing"
+
+code=$(product_code "$msi")
+msiexec /i "$msi" || fail "msiexec /i $(basename "$msi") failed"
+for f in krntools.exe krntools-cli.exe; do
+    cmp -s "$1/$f" "$installed/$f" || fail "installed $f is not the one built"
+done
+[ "$(cd "$installed" && LC_ALL=C ls | paste -sd ' ')" = "README.txt krntools-cli.exe krntools.exe" ] ||
+    fail "Program Files\\krntools holds: $(ls "$installed")"
+link=$(start_menu_link) || fail "no Start-menu shortcut '$link_name'"
+# The shortcut's target and icon as Windows paths (UTF-16 in the .lnk).
+lnk_text=$(python3 -c 'import sys; print(open(sys.argv[1], "rb").read().decode("utf-16-le", "replace"))' "$link" | tr -cd '[:print:]')
+[[ "$lnk_text" == *'C:\Program Files\krntools\'* ]] || fail "the shortcut does not start in Program Files\\krntools"
+cached_icon="$drive_c/windows/Installer/$code/krntools.ico"
+cmp -s "$1/icon/krntools.ico" "$cached_icon" || fail "the product's icon is not in $cached_icon"
+[[ "$lnk_text" == *"Installer\\$code\\krntools.ico"* ]] || fail "the shortcut does not carry the icon"
+echo "installed: $(LC_ALL=C ls "$installed" | paste -sd ' '); shortcut $(basename "$link") with the icon"
+# The Apps entry: version, publisher, icon.
+key="$uninstall_key\\$code"
+version=$(msi_version "$msi")
+[ "$(reg_value "$key" DisplayVersion)" = "$version" ] || fail "Apps shows version '$(reg_value "$key" DisplayVersion)'"
+[ "$(reg_value "$key" Publisher)" = "The krntools developers" ] || fail "Apps shows publisher '$(reg_value "$key" Publisher)'"
+[[ "$(reg_value "$key" DisplayName)" == "krntools "* ]] || fail "Apps shows name '$(reg_value "$key" DisplayName)'"
+packed=$(python3 -c 'import sys; g = sys.argv[1].strip("{}").replace("-", "")
+print(g[7::-1] + g[11:7:-1] + g[15:11:-1] + "".join(g[i + 1] + g[i] for i in range(16, 32, 2)))' "$code")
+[ "$(reg_value "HKLM\\Software\\Classes\\Installer\\Products\\$packed" ProductIcon)" = \
+    "C:\\windows\\Installer\\$code\\krntools.ico" ] || fail "Apps shows no icon"
+echo "Apps: krntools $version, The krntools developers, with the icon"
+
+# The installed program, started by its Windows path as the shortcut starts
+# it: a krntools.ini an administrator put beside it is where the user's own
+# file in %APPDATA% starts from; the program never writes its own folder.
+scenario wine-msi "exec env $app_env wine 'C:\\Program Files\\krntools\\krntools.exe'" rfc2217 answered \
+    "$installed/krntools.ini" "$appdata/krntools/krntools.ini"
+diff "$work/linux/frames.txt" "$work/wine-msi/frames.txt" >"$work/frames.diff" ||
+    fail "wine-msi sent other frames than Linux: $(head -20 "$work/frames.diff")"
+cmp -s "$work/wine-msi/seeded.ini" "$installed/krntools.ini" || fail "the program wrote its own folder's krntools.ini"
+[ "$(cd "$installed" && LC_ALL=C ls | paste -sd ' ')" = "README.txt krntools-cli.exe krntools.exe krntools.ini" ] ||
+    fail "the program left files in its own folder: $(ls "$installed")"
+grep -a -q '^Send_Width=64' "$appdata/krntools/krntools.ini" || fail "the per-user file did not start from the one installed"
+echo "wine-msi: frames identical to Linux; settings kept in %APPDATA%\\krntools\\krntools.ini: $(grep -a -c . "$appdata/krntools/krntools.ini") lines"
+
+# Removal takes what it installed; the administrator's krntools.ini is not its own.
+rm "$installed/krntools.ini"
+msiexec /x "$msi" || fail "msiexec /x failed"
+nothing_installed "after msiexec /x"
+[ ! -e "$drive_c/windows/Installer/$code" ] || fail "the product's icon is left in C:\\windows\\Installer"
+wine reg query "$key" >/dev/null 2>&1 && fail "Apps still lists krntools"
+echo "removed: no program, shortcut, Apps entry or icon left (the user's settings stay)"
+
+# An older package upgraded by a newer one: one installation, the newer; the
+# older one then refuses to go over it.
+newer_code=$(product_code "$newer_msi")
+newer_version=$(msi_version "$newer_msi")
+msiexec /i "$msi" || fail "msiexec /i $(basename "$msi") failed"
+msiexec /i "$newer_msi" || fail "msiexec /i $(basename "$newer_msi") failed over $version"
+[ "$(product_codes)" = "$newer_code" ] || fail "after the upgrade: $(products)"
+[ "$(reg_value "$uninstall_key\\$newer_code" DisplayVersion)" = "$newer_version" ] || fail "Apps does not show $newer_version"
+cmp -s "$1/krntools.exe" "$installed/krntools.exe" && start_menu_link >/dev/null ||
+    fail "the upgraded installation lacks its program or shortcut"
+! msiexec /i "$msi" 2>/dev/null || fail "$version installed over $newer_version"
+[ "$(product_codes)" = "$newer_code" ] || fail "after the refused downgrade: $(products)"
+echo "upgrade $version -> $newer_version: one installation, $newer_version; $version refused over it"
+msiexec /x "$newer_msi" || fail "msiexec /x $(basename "$newer_msi") failed"
+nothing_installed "after removing $newer_version"
+echo "removed $newer_version: nothing left"
 echo "screenshots: $shots"
 echo "PASS"

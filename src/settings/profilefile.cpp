@@ -727,21 +727,68 @@ bool canCreateFileIn(const QString& dir)
     return probe.open();
 }
 
+// A folder as a path ending in '/', symbolic links resolved where it exists
+// (/bin is a link to /usr/bin on current Debian).
+QString folderPath(const QString& folder)
+{
+    const QString path = QDir::fromNativeSeparators(folder);
+    const QString real = QFileInfo(path).canonicalFilePath();
+    QString clean = real.isEmpty() ? QDir::cleanPath(path) : real;
+    if (!clean.endsWith(u'/'))
+        clean += u'/';
+    return clean;
+}
+
+bool insideAny(const QString& dir, const QStringList& folders)
+{
+#ifdef Q_OS_WIN
+    constexpr Qt::CaseSensitivity kCase = Qt::CaseInsensitive;
+#else
+    constexpr Qt::CaseSensitivity kCase = Qt::CaseSensitive;
+#endif
+    return std::any_of(folders.begin(), folders.end(), [&](const QString& folder) {
+        return !folder.isEmpty() && dir.startsWith(folderPath(folder), kCase);
+    });
+}
+
 } // namespace
 
-SettingsLocation settingsLocationFor(const QString& executableDir, const QString& perUserDir)
+QStringList systemProgramFolders()
+{
+    QStringList folders{QStringLiteral(KRN_INSTALL_BINDIR)};
+#ifdef Q_OS_WIN
+    for (const char* name : {"ProgramFiles", "ProgramFiles(x86)", "ProgramW6432"})
+        folders << qEnvironmentVariable(name);
+#else
+    folders << QStringLiteral("/usr/bin") << QStringLiteral("/usr/sbin")
+            << QStringLiteral("/usr/local/bin") << QStringLiteral("/usr/local/sbin")
+            << QStringLiteral("/bin") << QStringLiteral("/sbin");
+#endif
+    return folders;
+}
+
+SettingsLocation settingsLocationFor(const QString& executableDir, const QString& perUserDir,
+                                     const QStringList& systemFolders)
 {
     QString dir = QDir::fromNativeSeparators(executableDir);
     if (!dir.endsWith(u'/'))
         dir += u'/';
     const QString beside = dir + QLatin1String(kFileName);
-    if (canCreateFileIn(dir))
+    // An installed program never writes its own folder, not even for root or
+    // an administrator: the file would outlive the package and hand one
+    // user's choices to every other.
+    if (!insideAny(folderPath(dir), systemFolders) && canCreateFileIn(dir))
         return {beside, true};
 
     QString config = QDir::fromNativeSeparators(perUserDir);
     if (config.isEmpty()) {
+#ifdef Q_OS_WIN
+        // Roaming, as Windows programs keep what follows the user.
+        const QString base = QDir::fromNativeSeparators(qEnvironmentVariable("APPDATA"));
+#else
         const QString base =
             QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+#endif
         if (!base.isEmpty())
             config = base + QStringLiteral("/krntools");
     }

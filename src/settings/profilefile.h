@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 #include <QtGlobal>
 #include <memory>
@@ -64,12 +65,20 @@ private:
     std::unique_ptr<Model> m_model;
 };
 
-// Where krntools.ini lives: beside the executable, or in the per-user
-// configuration folder (`perUserDir`, the system's one when empty) when the
-// executable's folder cannot be written. When neither can be written, the
-// file that is there to read (the per-user one, else the one beside the
-// executable) with `persistent` false.
-SettingsLocation settingsLocationFor(const QString& executableDir, const QString& perUserDir = {});
+// The folders installers and package managers put programs in: the binaries
+// folder of the install prefix this program was built for, the usual Unix
+// ones, and on Windows the Program Files folders.
+QStringList systemProgramFolders();
+
+// Where krntools.ini lives: beside the executable when that folder can be
+// written and is neither one of `systemFolders` nor inside one; otherwise in
+// the per-user configuration folder (`perUserDir`; when empty %APPDATA%\krntools
+// on Windows, the system's configuration folder + /krntools elsewhere),
+// starting from a copy of the file beside the executable. When neither can be
+// written, the file that is there to read (the per-user one, else the one
+// beside the executable) with `persistent` false.
+SettingsLocation settingsLocationFor(const QString& executableDir, const QString& perUserDir = {},
+                                     const QStringList& systemFolders = systemProgramFolders());
 
 // The path of settingsLocationFor().
 QString settingsPathFor(const QString& executableDir);

@@ -169,12 +169,13 @@ constexpr std::array kTable{
     Entry{9153, u"  -v, --version  显示版本号并退出", u"  -v, --version  顯示版本號並結束",
           u"  -v, --version  show the version and exit"},
     Entry{9154,
-          u"设置保存在程序所在文件夹的 krntools.ini 中；该文件夹不可写时，保存在用户配置文件夹"
-          u"（Linux 上为 ~/.config/krntools/）中。",
-          u"設定保存在程式所在資料夾的 krntools.ini 中；該資料夾不可寫入時，保存在使用者設定"
-          u"資料夾（Linux 上為 ~/.config/krntools/）中。",
-          u"Choices are kept in krntools.ini beside the program or, where that folder cannot be "
-          u"written, in the per-user configuration folder (~/.config/krntools/ on Linux)."},
+          u"设置保存在程序所在文件夹的 krntools.ini 中；程序已安装（如在 /usr/bin 中）或该文件夹"
+          u"不可写时，保存在用户配置文件夹（Linux 上为 ~/.config/krntools/）中。",
+          u"設定保存在程式所在資料夾的 krntools.ini 中；程式已安裝（如在 /usr/bin 中）或該資料夾"
+          u"不可寫入時，保存在使用者設定資料夾（Linux 上為 ~/.config/krntools/）中。",
+          u"Choices are kept in krntools.ini beside the program or, for an installed program (in "
+          u"/usr/bin, say) or where that folder cannot be written, in the per-user configuration "
+          u"folder (~/.config/krntools/ on Linux)."},
     Entry{9200, u"没有给出命令。", u"沒有給出命令。", u"No command given."},
     Entry{9201, u"未知命令“%1”。", u"未知命令「%1」。", u"Unknown command \"%1\"."},
     Entry{9202, u"未知选项 %1。", u"未知選項 %1。", u"Unknown option %1."},

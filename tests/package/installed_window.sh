@@ -1,7 +1,11 @@
 #!/bin/bash
-# The installed window as a user meets it: started from a folder it cannot
+# The installed window as a user meets it. Started from a folder it cannot
 # write, with a HOME of its own, it keeps a line speed picked in it in the
-# per-user krntools.ini and writes nothing beside the executable.
+# per-user krntools.ini and writes nothing beside the executable. Run by root
+# from /usr/bin, where the package puts it, it does the same although root
+# could write there: the extracted tree is bound over /usr/bin in a mount name
+# space of its own, so the program sees the real path and the test sees what
+# it writes.
 # usage: installed_window.sh <extracted package root> <screenshot folder>
 set -u
 extracted=$1 shots=$2
@@ -13,42 +17,47 @@ trap 'chmod -R u+w "$work" 2>/dev/null; cleanup' EXIT
 chmod 755 "$work"
 cp -a "$extracted" "$work/root"
 bin=$work/root/usr/bin
-home=$work/home
 runtime=$work/app-run
-mkdir -p "$home"
+mkdir -p "$work/home"
 mkdir -m 700 "$runtime"
 run_as=()
 if [ "$(id -u)" -eq 0 ]; then
     # Root may write into any folder: the program runs as an ordinary user.
     command -v setpriv >/dev/null 2>&1 || { echo "SKIP: setpriv is not installed"; exit 77; }
     run_as=(setpriv --reuid=65534 --regid=65534 --clear-groups --)
-    chown 65534:65534 "$home" "$runtime"
+    chown 65534:65534 "$work/home" "$runtime"
 fi
 chmod -R a-w "$work/root"
-listing() { find "$work/root" -printf '%M %s %T@ %p\n' | sort -k4; }
-listing >"$work/before.txt"
+listing() { find "$1" -printf '%M %s %T@ %p\n' | sort -k4; }
+listing "$work/root" >"$work/before.txt"
 
 start_xvfb
-(cd "$bin" && exec env -u XDG_CONFIG_HOME HOME="$home" XDG_RUNTIME_DIR="$runtime" LANG=C.UTF-8 \
-    "${run_as[@]}" "$bin/krntools") >"$work/app.log" 2>&1 &
-app=$!
-pids+=($app)
-wait_for 'kill -0 $app 2>/dev/null || fail "krntools ended: $(cat "$work/app.log")"
-          wid=$(xdotool search --onlyvisible --name "duzov V2\.1 --- 15\." | head -n1)
-          [ -n "$wid" ]' 200 || fail "no krntools window: $(cat "$work/app.log")"
-echo "krntools runs as $(ps -o user= -p "$app") from $bin"
 
-# The line-speed list (74,70 94x20 in the communication frame at 6,6) shows
-# 9600 on a first start; two down is 38400.
-xdotool mousemove --window "$wid" 127 86 click 1
-sleep 0.5
-xdotool key Down Down Return
-ini=$home/.config/krntools/krntools.ini
-wait_for 'grep -qx "Send_Port=38400" "$ini" 2>/dev/null' 50 ||
-    fail "Send_Port=38400 not in $ini: $(cat "$ini" 2>&1)"
-echo "per-user settings $ini: $(tr '\n' ' ' <"$ini")"
+# Starts krntools with HOME=$1 (the rest: how), picks a line speed and waits
+# for it in the per-user file; sets app and wid.
+pick_speed() {
+    local home=$1
+    shift
+    (exec env -u XDG_CONFIG_HOME HOME="$home" XDG_RUNTIME_DIR="$runtime" LANG=C.UTF-8 "$@") \
+        >"$work/app.log" 2>&1 &
+    app=$!
+    pids+=($app)
+    wait_for 'kill -0 $app 2>/dev/null || fail "krntools ended: $(cat "$work/app.log")"
+              wid=$(xdotool search --onlyvisible --name "duzov V2\.1 --- 15\." | head -n1)
+              [ -n "$wid" ]' 200 || fail "no krntools window: $(cat "$work/app.log")"
+    # The line-speed list (74,70 94x20 in the communication frame at 6,6)
+    # shows 9600 on a first start; two down is 38400.
+    xdotool mousemove --window "$wid" 127 86 click 1
+    sleep 0.5
+    xdotool key Down Down Return
+    local ini=$home/.config/krntools/krntools.ini
+    wait_for 'grep -qx "Send_Port=38400" "$ini" 2>/dev/null' 50 ||
+        fail "Send_Port=38400 not in $ini: $(cat "$ini" 2>&1)"
+    echo "krntools ran as $(ps -o user= -p "$app"); per-user settings $ini: $(tr '\n' ' ' <"$ini")"
+}
 
-listing >"$work/after.txt"
+pick_speed "$work/home" sh -c 'cd "$0" && exec "$@"' "$bin" "${run_as[@]}" "$bin/krntools"
+listing "$work/root" >"$work/after.txt"
 diff -u "$work/before.txt" "$work/after.txt" >"$work/listing.diff" ||
     fail "the program changed its installed folders: $(cat "$work/listing.diff")"
 echo "installed folders unchanged ($(wc -l <"$work/after.txt") entries)"
@@ -64,4 +73,24 @@ wmclass=$(sed -n 's/^StartupWMClass=//p' "$work/root/usr/share/applications/io.g
 echo "window class: $class"
 mkdir -p "$shots"
 import -window "$wid" "$shots/package-window.png" && echo "screenshot: $shots/package-window.png"
+kill "$app"
+wait "$app" 2>/dev/null
+
+# Root, from /usr/bin, in a folder root can write. Without root, a user name
+# space of its own gives the mount and the write access.
+ns=(unshare --mount --propagation private)
+[ "$(id -u)" -eq 0 ] || ns+=(--map-root-user)
+cp -a "$extracted" "$work/system"
+"${ns[@]}" true 2>/dev/null || { echo "SKIP: no mount name space here for the run from /usr/bin"; exit 77; }
+mkdir "$work/root-home"
+runtime=$work/root-run
+mkdir -m 700 "$runtime"
+listing "$work/system" >"$work/before.txt"
+pick_speed "$work/root-home" "${ns[@]}" sh -c 'mount --bind "$0" /usr/bin && cd / && exec /usr/bin/krntools' \
+    "$work/system/usr/bin"
+[ "$(id -u)" -ne 0 ] || [ "$(ps -o user= -p "$app")" = root ] || fail "krntools did not run as root"
+listing "$work/system" >"$work/after.txt"
+diff -u "$work/before.txt" "$work/after.txt" >"$work/listing.diff" ||
+    fail "root's program from /usr/bin changed its folders: $(cat "$work/listing.diff")"
+echo "run by root from /usr/bin: nothing written beside it ($(wc -l <"$work/after.txt") entries unchanged)"
 echo PASS

@@ -2,6 +2,7 @@
 
 #include <QtTest>
 #include <algorithm>
+#include <optional>
 
 #ifdef Q_OS_LINUX
 #include <sched.h>
@@ -275,6 +276,65 @@ private Q_SLOTS:
         QCOMPARE(QDir(perUser).exists(), !beside);
         QCOMPARE(krn::ProfileFile(path).writeText(u"About", u"A", "1"), beside);
         QCOMPARE(QDir(folder).entryList({"krntools*"}, QDir::Files).size(), int(beside));
+    }
+
+    // Beside the executable when its folder is its own and writable; else
+    // per user, starting from a copy of the file beside it where the
+    // operator has none yet. `listed`: the system folder given ("" none,
+    // "bin" the executable's, "." the one holding it, as Program Files holds
+    // krntools). `width`: Send_Width of the file used (-1 none).
+    void location_data()
+    {
+        QTest::addColumn<QString>("listed");
+        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<QByteArray>("beside"); // null: no file
+        QTest::addColumn<QByteArray>("perUser");
+        QTest::addColumn<bool>("keptBeside");
+        QTest::addColumn<int>("width");
+        const QByteArray none, shipped = "[About]\nSend_Width=64\n",
+                               own = "[About]\r\nSend_Width=8\r\n";
+        QTest::newRow("portable") << "" << false << none << none << true << -1;
+        QTest::newRow("portable with its file") << "" << false << shipped << none << true << 64;
+        QTest::newRow("system folder") << "bin" << false << none << none << false << -1;
+        QTest::newRow("inside one, file copied") << "." << false << shipped << none << false << 64;
+        QTest::newRow("copied once") << "bin" << false << shipped << own << false << 8;
+        QTest::newRow("read-only, file copied") << "" << true << shipped << none << false << 64;
+    }
+    void location()
+    {
+        QFETCH(QString, listed);
+        QFETCH(bool, readOnly);
+        QFETCH(QByteArray, beside);
+        QFETCH(QByteArray, perUser);
+        QFETCH(bool, keptBeside);
+        QFETCH(int, width);
+        const QString root = m_dir.filePath(QTest::currentDataTag());
+        const QString app = root + "/app", exe = app + "/bin", config = root + "/config/krntools";
+        std::optional<ReadOnlyTree> tree;
+        if (readOnly) {
+            tree.emplace(app, QMap<QString, QByteArray>{{"bin/krntools.ini", beside}});
+            if (!tree->refuses())
+                QSKIP("no folder here refuses new files");
+        } else {
+            QDir().mkpath(exe);
+            fileWith(exe + "/krntools.ini", beside);
+        }
+        if (!perUser.isNull())
+            QDir().mkpath(config);
+        fileWith(config + "/krntools.ini", perUser);
+
+        const QStringList system{listed.isEmpty() ? QString() : QDir(app).filePath(listed),
+                                 "/usr/bin"};
+        const krn::SettingsLocation where = krn::settingsLocationFor(exe, config, system);
+        QCOMPARE(where.path, (keptBeside ? exe : config) + "/krntools.ini");
+        QVERIFY(where.persistent);
+        krn::ProfileFile file(where);
+        QCOMPARE(file.readInt(u"About", u"Send_Width", -1), width);
+        QVERIFY(file.writeText(u"About", u"Send_Port", "9600"));
+        QCOMPARE(QDir(config).exists(), !keptBeside);
+        QCOMPARE(QDir(exe).entryList(QDir::Files).size(), int(keptBeside || !beside.isNull()));
+        if (!keptBeside)
+            QCOMPARE(contents(exe + "/krntools.ini"), beside);
     }
 
     // Neither the executable's folder nor the per-user one can be written:
