@@ -20,6 +20,15 @@ QString amount(qint64 bytes)
     return QStringLiteral("%1 B").arg(bytes);
 }
 
+// Appends what fits of `bytes` to `kept` (at most ReplyKept in all);
+// returns how many did not fit.
+qint64 keep(QByteArray& kept, const QByteArray& bytes)
+{
+    const qsizetype take = std::clamp<qsizetype>(ReplyKept - kept.size(), 0, bytes.size());
+    kept += bytes.left(take);
+    return bytes.size() - take;
+}
+
 milliseconds roundedUp(std::chrono::microseconds us)
 {
     return std::chrono::ceil<milliseconds>(us);
@@ -31,6 +40,14 @@ Link::Link(LinkState& state, Line& line, const PortMap& ports, MsClock& clock, E
            EngineEvents* events)
     : m_state(state), m_line(line), m_ports(ports), m_clock(clock), m_pump(pump), m_events(events)
 {
+}
+
+void Link::throwOnFault()
+{
+    if (std::optional<Message> fault = m_line.takeFault()) {
+        m_line.close();
+        throw Failure(*fault);
+    }
 }
 
 bool Link::isOpen() const
@@ -177,17 +194,11 @@ void Link::drain(milliseconds settle, bool always)
         if (quiet >= quint32(settle.count()) || elapsedSince(begun, now) >= cap)
             break;
         m_pump.waitForEvents(milliseconds(settle.count() - quiet));
-        if (std::optional<Message> fault = m_line.takeFault()) {
-            m_line.close();
-            throw Failure(*fault);
-        }
+        throwOnFault();
         if (m_line.bytesWaiting() > 0) {
             const QByteArray bytes = m_line.readAll();
             m_lastHeard = m_clock.nowMs();
-            const qsizetype take =
-                std::clamp<qsizetype>(ReplyKept - late.bytes.size(), 0, bytes.size());
-            late.bytes += bytes.left(take);
-            late.more += bytes.size() - take;
+            late.more += keep(late.bytes, bytes);
         }
     }
     if (!late.bytes.isEmpty())
@@ -249,20 +260,16 @@ Delivery Link::listen(milliseconds limit)
             if (now >= quint32(limit.count()))
                 break;
             m_pump.waitForEvents(milliseconds(limit.count() - now));
-            if (std::optional<Message> fault = m_line.takeFault()) {
-                m_line.close();
-                throw Failure(*fault);
-            }
+            throwOnFault();
             if (m_line.bytesWaiting() > 0) {
                 const QByteArray bytes = m_line.readAll();
                 m_lastHeard = m_clock.nowMs();
                 d.kind = DeliveryKind::Refused;
-                d.reply = bytes.left(ReplyKept);
                 d.replyBytes = bytes.size();
                 TrafficRecord r;
                 r.kind = TrafficRecord::Kind::Late;
-                r.bytes = d.reply;
-                r.more = bytes.size() - d.reply.size();
+                r.more = keep(r.bytes, bytes);
+                d.reply = r.bytes;
                 record(r);
                 break;
             }
@@ -284,12 +291,6 @@ Delivery Link::waitForAck(qint32 screen, const AckWait& wait, quint32 start)
     bool replied = false;
     char latestFirst = 0;
 
-    auto takeFault = [this] {
-        if (std::optional<Message> fault = m_line.takeFault()) {
-            m_line.close();
-            throw Failure(*fault);
-        }
-    };
     auto flooded = [&] {
         return d.replyBytes > FloodBytes || m_line.wireBytes() - wireAtStart > FloodBytes;
     };
@@ -298,7 +299,7 @@ Delivery Link::waitForAck(qint32 screen, const AckWait& wait, quint32 start)
         if (elapsedSince(start, m_clock.nowMs()) >= limit)
             break;
         m_pump.processPending();
-        takeFault();
+        throwOnFault();
         if (m_line.bytesWaiting() >= 1) {
             const QByteArray batch = m_line.readAll();
             m_line.discardInput();
@@ -341,7 +342,7 @@ Delivery Link::waitForAck(qint32 screen, const AckWait& wait, quint32 start)
     }
 
     // A fault in the last moments of the wait still says what happened.
-    takeFault();
+    throwOnFault();
     if (flooded()) {
         d.kind = DeliveryKind::LineFault;
         const qint64 wire = std::max(d.replyBytes, m_line.wireBytes() - wireAtStart);

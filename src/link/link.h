@@ -72,6 +72,8 @@ public:
 
 private:
     void drain(std::chrono::milliseconds settle, bool always);
+    // A fault the line met closes it and ends the frame with its words.
+    void throwOnFault();
     Delivery waitForAck(qint32 screen, const AckWait& wait, quint32 start);
     void record(TrafficRecord record);
     Delivery finish(Delivery delivery, quint32 start);
