@@ -61,7 +61,7 @@ int main(int argc, char* argv[])
     krn::EventFanout events;
     events.add(&trafficLog);
 
-    krn::Engine engine(values.link, settings, &events);
+    krn::Engine engine(values.link, &settings, &events);
 
     krn::KRN_Tools window(krn::WindowDeps{
         .values = values,

@@ -1,110 +1,74 @@
 #include "clioptions.h"
 
-#include "commands/command.h"
 #include "numberlist.h"
 #include "strings/toolids.h"
 
-#include <QHash>
-#include <functional>
+#include <QRegularExpression>
+#include <algorithm>
+#include <array>
 
 namespace krn::cli {
 
 namespace {
 
-using strings::ToolId;
-
-struct Command {
+struct CommandWord {
     CliCommand command;
     const char* word;
     int arguments; // positional arguments after the word
 };
 
 constexpr std::array kCommands{
-    Command{CliCommand::Ports, "ports", 0}, Command{CliCommand::Reset, "reset", 0},
-    Command{CliCommand::Speed, "speed", 1}, Command{CliCommand::Number, "number", 1},
-    Command{CliCommand::Panel, "panel", 0}, Command{CliCommand::Hardware, "hardware", 0},
-    Command{CliCommand::Clock, "clock", 0}, Command{CliCommand::Find, "find", 0},
+    CommandWord{CliCommand::Ports, "ports", 0}, CommandWord{CliCommand::Reset, "reset", 0},
+    CommandWord{CliCommand::Speed, "speed", 1}, CommandWord{CliCommand::Number, "number", 1},
+    CommandWord{CliCommand::Panel, "panel", 0}, CommandWord{CliCommand::Hardware, "hardware", 0},
+    CommandWord{CliCommand::Clock, "clock", 0}, CommandWord{CliCommand::Find, "find", 0},
 };
 
 // Which commands an option belongs to.
-enum Scope : unsigned {
-    Ports = 1u << int(CliCommand::Ports),
-    Reset = 1u << int(CliCommand::Reset),
-    Speed = 1u << int(CliCommand::Speed),
-    Number = 1u << int(CliCommand::Number),
-    Panel = 1u << int(CliCommand::Panel),
-    Hardware = 1u << int(CliCommand::Hardware),
-    Clock = 1u << int(CliCommand::Clock),
-    Find = 1u << int(CliCommand::Find),
-    Sending = Reset | Speed | Number | Panel | Hardware | Clock, // one command to screens
-    Everything = Sending | Ports | Find,
-};
+constexpr unsigned bit(CliCommand c)
+{
+    return 1u << unsigned(c);
+}
+constexpr unsigned Sending = bit(CliCommand::Reset) | bit(CliCommand::Speed) |
+                             bit(CliCommand::Number) | bit(CliCommand::Panel) |
+                             bit(CliCommand::Hardware) | bit(CliCommand::Clock);
+constexpr unsigned Site =
+    bit(CliCommand::Plan) | bit(CliCommand::Apply) | bit(CliCommand::Commission);
+constexpr unsigned SiteSending = bit(CliCommand::Apply) | bit(CliCommand::Commission);
+constexpr unsigned Everything = ~0u;
 
-using Check = std::optional<UsageError>;
-using Apply = std::function<Check(CliOptions&, const QString& option, const QString& value)>;
+using Check = std::optional<Message>;
+
+Message error(quint16 id, const QStringList& args = {})
+{
+    Message m{id};
+    for (const QString& a : args)
+        m.args << TextArg(a);
+    return m;
+}
+
+// How an option's value is taken.
+enum class Kind {
+    Flag,   // no value: sets `flag`
+    Text,   // any text that is not empty, into `text`
+    Range,  // a whole number from `low` to `high`, into `number`
+    Choice, // one of `choices` (comma-separated), its position into `number`
+    Speed,  // one of the line speeds, into `number`
+    Custom, // `custom` takes it
+};
 
 struct Option {
     const char* name;
-    bool takesValue;
     unsigned scope;
-    Apply apply;
+    Kind kind;
+    bool CliOptions::*flag = nullptr;
+    QString CliOptions::*text = nullptr;
+    std::optional<qint32> CliOptions::*number = nullptr;
+    qint32 low = 0;
+    qint32 high = 0;
+    const char* choices = nullptr;
+    Check (*custom)(CliOptions&, const QString& option, const QString& value) = nullptr;
 };
-
-UsageError error(quint16 id, QStringList args)
-{
-    return UsageError{id, std::move(args)};
-}
-
-Check speedValue(const QString& option, const QString& value, qint32* target)
-{
-    const std::optional<qint64> n = wholeNumber(value);
-    if (!n || std::find(LineSpeeds.begin(), LineSpeeds.end(), *n) == LineSpeeds.end())
-        return error(strings::UsageNotASpeed, {option, value});
-    *target = qint32(*n);
-    return std::nullopt;
-}
-
-Check rangeValue(const QString& option, const QString& value, qint32 low, qint32 high,
-                 qint32* target)
-{
-    const std::optional<qint64> n = wholeNumber(value);
-    if (!n)
-        return error(strings::UsageNotANumber, {option, value});
-    if (*n < low || *n > high)
-        return error(strings::UsageOutOfRange,
-                     {option, value, QString::number(low), QString::number(high)});
-    *target = qint32(*n);
-    return std::nullopt;
-}
-
-Check choiceValue(const QString& option, const QString& value, const QStringList& choices,
-                  qint32* target)
-{
-    const qsizetype i = choices.indexOf(value);
-    if (i < 0)
-        return error(strings::UsageNotAChoice, {option, value, choices.join(QStringLiteral(", "))});
-    *target = qint32(i);
-    return std::nullopt;
-}
-
-Check listValue(const QString& option, const QString& value, qint32 low, qint32 high,
-                QList<qint32>* target)
-{
-    std::optional<QList<qint32>> list = numberList(value, low, high);
-    if (!list)
-        return error(strings::UsageNotAScreenList,
-                     {option, value, QString::number(low), QString::number(high)});
-    *target = std::move(*list);
-    return std::nullopt;
-}
-
-Check textValue(const QString& option, const QString& value, QString* target)
-{
-    if (value.isEmpty())
-        return error(strings::UsageEmptyValue, {option});
-    *target = value;
-    return std::nullopt;
-}
 
 std::optional<strings::Language> languageNamed(const QString& value)
 {
@@ -119,9 +83,40 @@ std::optional<strings::Language> languageNamed(const QString& value)
     return std::nullopt;
 }
 
+std::optional<qint32> lineSpeed(const QString& value)
+{
+    const std::optional<qint64> n = wholeNumber(value);
+    if (!n || std::find(LineSpeeds.begin(), LineSpeeds.end(), *n) == LineSpeeds.end())
+        return std::nullopt;
+    return qint32(*n);
+}
+
+Check rangeCheck(const QString& option, const QString& value, qint32 low, qint32 high, qint32* out)
+{
+    const std::optional<qint64> n = wholeNumber(value);
+    if (!n)
+        return error(strings::UsageNotANumber, {option, value});
+    if (*n < low || *n > high)
+        return error(strings::UsageOutOfRange,
+                     {option, value, QString::number(low), QString::number(high)});
+    *out = qint32(*n);
+    return std::nullopt;
+}
+
+Check listCheck(const QString& option, const QString& value, qint32 low, qint32 high,
+                QList<qint32>* out)
+{
+    std::optional<QList<qint32>> list = numberList(value, low, high);
+    if (!list)
+        return error(strings::UsageNotAScreenList,
+                     {option, value, QString::number(low), QString::number(high)});
+    *out = std::move(*list);
+    return std::nullopt;
+}
+
 // A port is a number from 1 or something that names a device: a path, a
 // network address or a Windows COM name. A bare word is more likely a typo.
-Check portValue(const QString& option, const QString& value, CliOptions& o)
+Check port(CliOptions& o, const QString& option, const QString& value)
 {
     if (const std::optional<qint64> n = wholeNumber(value)) {
         if (*n < 1 || *n > 65535)
@@ -140,229 +135,249 @@ Check portValue(const QString& option, const QString& value, CliOptions& o)
     return std::nullopt;
 }
 
-const std::vector<Option>& options()
+Check screens(CliOptions& o, const QString& option, const QString& value)
 {
-    static const std::vector<Option> table{
-        {"help", false, Everything,
-         [](CliOptions& o, const QString&, const QString&) -> Check {
-             o.help = true;
-             return std::nullopt;
-         }},
-        {"version", false, Everything,
-         [](CliOptions& o, const QString&, const QString&) -> Check {
-             o.version = true;
-             return std::nullopt;
-         }},
-        {"port", true, Sending | Find,
-         [](CliOptions& o, const QString& opt, const QString& v) { return portValue(opt, v, o); }},
-        {"speed", true, Sending,
-         [](CliOptions& o, const QString& opt, const QString& v) {
-             qint32 speed = 0;
-             Check c = speedValue(opt, v, &speed);
-             if (!c)
-                 o.speed = speed;
-             return c;
-         }},
-        {"screen", true, Sending,
-         [](CliOptions& o, const QString& opt, const QString& v) {
-             QList<qint32> screens;
-             Check c = listValue(opt, v, 0, 255, &screens);
-             if (!c) {
-                 o.screens = screens;
-                 o.screensText = v;
-             }
-             return c;
-         }},
-        {"ini", true, Everything,
-         [](CliOptions& o, const QString& opt, const QString& v) {
-             return textValue(opt, v, &o.iniFile);
-         }},
-        {"log", true, Sending | Find,
-         [](CliOptions& o, const QString& opt, const QString& v) {
-             return textValue(opt, v, &o.logFile);
-         }},
-        {"json", false, Everything,
-         [](CliOptions& o, const QString&, const QString&) -> Check {
-             o.json = true;
-             return std::nullopt;
-         }},
-        {"dry-run", false, Sending | Find,
-         [](CliOptions& o, const QString&, const QString&) -> Check {
-             o.dryRun = true;
-             return std::nullopt;
-         }},
-        {"lang", true, Everything,
-         [](CliOptions& o, const QString& opt, const QString& v) -> Check {
-             o.language = languageNamed(v);
-             if (!o.language)
-                 return error(strings::UsageNotAChoice,
-                              {opt, v, QStringLiteral("zh_CN, zh_TW, en")});
-             return std::nullopt;
-         }},
-        {"width", true, Panel,
-         [](CliOptions& o, const QString& opt, const QString& v) {
-             qint32 n = 0;
-             Check c = rangeValue(opt, v, 0, 65535, &n);
-             if (!c)
-                 o.width = n;
-             return c;
-         }},
-        {"height", true, Panel,
-         [](CliOptions& o, const QString& opt, const QString& v) {
-             qint32 n = 0;
-             Check c = rangeValue(opt, v, 0, 65535, &n);
-             if (!c)
-                 o.height = n;
-             return c;
-         }},
-        {"colour", true, Panel,
-         [](CliOptions& o, const QString& opt, const QString& v) {
-             qint32 n = 0;
-             Check c = choiceValue(opt, v, {QStringLiteral("dual"), QStringLiteral("single")}, &n);
-             if (!c)
-                 o.colourPosition = n;
-             return c;
-         }},
-        {"scan", true, Panel,
-         [](CliOptions& o, const QString& opt, const QString& v) {
-             qint32 n = 0;
-             Check c = rangeValue(opt, v, 0, 3, &n);
-             if (!c)
-                 o.scanPosition = n;
-             return c;
-         }},
-        {"password", true, Hardware,
-         [](CliOptions&, const QString& opt, const QString& v) -> Check {
-             if (v != HardwarePassword)
-                 return error(strings::UsageWrongPassword, {opt});
-             return std::nullopt;
-         }},
-        {"oe", true, Hardware,
-         [](CliOptions& o, const QString& opt, const QString& v) {
-             return rangeValue(opt, v, 0, 1, &o.hardware[0]);
-         }},
-        {"byte-order", true, Hardware,
-         [](CliOptions& o, const QString& opt, const QString& v) {
-             return rangeValue(opt, v, 0, 1, &o.hardware[1]);
-         }},
-        {"invert", true, Hardware,
-         [](CliOptions& o, const QString& opt, const QString& v) {
-             return rangeValue(opt, v, 0, 1, &o.hardware[2]);
-         }},
-        {"wraps", true, Hardware,
-         [](CliOptions& o, const QString& opt, const QString& v) {
-             qint32 position = 0;
-             Check c = choiceValue(opt, v,
-                                   {QStringLiteral("2"), QStringLiteral("4"), QStringLiteral("8"),
-                                    QStringLiteral("16")},
-                                   &position);
-             if (!c)
-                 o.hardware[3] = v.toInt();
-             return c;
-         }},
-        {"wrap-mode", true, Hardware,
-         [](CliOptions& o, const QString& opt, const QString& v) {
-             return rangeValue(opt, v, 0, 8, &o.hardware[4]);
-         }},
-        {"language", true, Clock,
-         [](CliOptions& o, const QString& opt, const QString& v) {
-             qint32 n = 0;
-             Check c =
-                 choiceValue(opt, v, {QStringLiteral("chinese"), QStringLiteral("english")}, &n);
-             if (!c)
-                 o.clockLanguage = n;
-             return c;
-         }},
-        {"font", true, Clock,
-         [](CliOptions& o, const QString& opt, const QString& v) {
-             return textValue(opt, v, &o.clockFont);
-         }},
-        {"size", true, Clock,
-         [](CliOptions& o, const QString& opt, const QString& v) {
-             qint32 n = 0;
-             Check c = rangeValue(opt, v, 1, 1638, &n); // the window's largest clock size
-             if (!c)
-                 o.clockSize = n;
-             return c;
-         }},
-        {"speeds", true, Find,
-         [](CliOptions& o, const QString& opt, const QString& v) -> Check {
-             QList<qint32> speeds;
-             for (const QString& item : v.split(u',')) {
-                 qint32 speed = 0;
-                 if (speedValue(opt, item.trimmed(), &speed))
-                     return error(strings::UsageNotASpeed, {opt, v});
-                 if (!speeds.contains(speed))
-                     speeds << speed;
-             }
-             o.findSpeeds = speeds;
-             return std::nullopt;
-         }},
-        {"screens", true, Find,
-         [](CliOptions& o, const QString& opt, const QString& v) {
-             return listValue(opt, v, 0, 254, &o.findScreens);
-         }},
-        {"probe-wait", true, Find,
-         [](CliOptions& o, const QString& opt, const QString& v) {
-             qint32 n = 0;
-             Check c = rangeValue(opt, v, 1, 60000, &n);
-             if (!c)
-                 o.probeWaitMs = n;
-             return c;
-         }},
-        {"first", false, Find,
-         [](CliOptions& o, const QString&, const QString&) -> Check {
-             o.first = true;
-             return std::nullopt;
-         }},
-    };
-    return table;
+    QList<qint32> list;
+    if (Check c = listCheck(option, value, 0, 255, &list))
+        return c;
+    o.screens = list;
+    o.screensText = value;
+    return std::nullopt;
+}
+
+Check language(CliOptions& o, const QString& option, const QString& value)
+{
+    o.language = languageNamed(value);
+    if (!o.language)
+        return error(strings::UsageNotAChoice, {option, value, QStringLiteral("zh_CN, zh_TW, en")});
+    return std::nullopt;
+}
+
+Check password(CliOptions& o, const QString& option, const QString& value)
+{
+    if (value != HardwarePassword)
+        return error(strings::UsageWrongPassword, {option});
+    o.password = true;
+    return std::nullopt;
+}
+
+Check wraps(CliOptions& o, const QString& option, const QString& value)
+{
+    const std::optional<qint64> n = wholeNumber(value);
+    if (!n || std::find(WiringCounts.begin(), WiringCounts.end(), *n) == WiringCounts.end())
+        return error(strings::UsageNotAChoice, {option, value, QStringLiteral("2, 4, 8, 16")});
+    o.wraps = qint32(*n);
+    return std::nullopt;
+}
+
+// Points as the font dialog takes them: decimals allowed (10.5).
+Check clockSize(CliOptions& o, const QString& option, const QString& value)
+{
+    static const QRegularExpression decimal(QStringLiteral("^[0-9]{1,4}(\\.[0-9]{1,3})?$"));
+    if (!decimal.match(value).hasMatch())
+        return error(strings::UsageNotANumber, {option, value});
+    const double points = value.toDouble();
+    if (!(points > 0 && points <= LargestClockPoints))
+        return error(strings::UsageOutOfRange,
+                     {option, value, QStringLiteral("0"), QString::number(LargestClockPoints)});
+    o.clockSize = points;
+    return std::nullopt;
+}
+
+Check findSpeeds(CliOptions& o, const QString& option, const QString& value)
+{
+    QList<qint32> speeds;
+    for (const QString& item : value.split(u',')) {
+        const std::optional<qint32> speed = lineSpeed(item.trimmed());
+        if (!speed)
+            return error(strings::UsageNotASpeed, {option, value});
+        if (!speeds.contains(*speed))
+            speeds << *speed;
+    }
+    o.findSpeeds = speeds;
+    return std::nullopt;
+}
+
+Check findScreens(CliOptions& o, const QString& option, const QString& value)
+{
+    return listCheck(option, value, 0, 254, &o.findScreens);
+}
+
+Check rows(CliOptions& o, const QString& option, const QString& value)
+{
+    QList<qint32> list;
+    if (Check c = listCheck(option, value, 2, 99999, &list))
+        return c;
+    o.rows = list;
+    return std::nullopt;
+}
+
+using O = CliOptions;
+const std::array kOptions{
+    Option{.name = "help", .scope = Everything, .kind = Kind::Flag, .flag = &O::help},
+    Option{.name = "version", .scope = Everything, .kind = Kind::Flag, .flag = &O::version},
+    Option{.name = "port",
+           .scope = Sending | bit(CliCommand::Find),
+           .kind = Kind::Custom,
+           .custom = &port},
+    Option{.name = "speed", .scope = Sending, .kind = Kind::Speed, .number = &O::speed},
+    Option{.name = "screen", .scope = Sending, .kind = Kind::Custom, .custom = &screens},
+    Option{.name = "ini", .scope = Everything, .kind = Kind::Text, .text = &O::iniFile},
+    Option{.name = "log",
+           .scope = Sending | bit(CliCommand::Find) | SiteSending,
+           .kind = Kind::Text,
+           .text = &O::logFile},
+    Option{.name = "json", .scope = Everything, .kind = Kind::Flag, .flag = &O::json},
+    Option{.name = "dry-run",
+           .scope = Sending | bit(CliCommand::Find),
+           .kind = Kind::Flag,
+           .flag = &O::dryRun},
+    Option{.name = "lang", .scope = Everything, .kind = Kind::Custom, .custom = &language},
+    Option{.name = "width",
+           .scope = bit(CliCommand::Panel),
+           .kind = Kind::Range,
+           .number = &O::width,
+           .high = LargestPanelSide},
+    Option{.name = "height",
+           .scope = bit(CliCommand::Panel),
+           .kind = Kind::Range,
+           .number = &O::height,
+           .high = LargestPanelSide},
+    Option{.name = "colour",
+           .scope = bit(CliCommand::Panel),
+           .kind = Kind::Choice,
+           .number = &O::colourPosition,
+           .choices = "dual,single"},
+    Option{.name = "scan",
+           .scope = bit(CliCommand::Panel),
+           .kind = Kind::Range,
+           .number = &O::scanPosition,
+           .high = 3},
+    Option{.name = "password",
+           .scope = bit(CliCommand::Hardware) | Site,
+           .kind = Kind::Custom,
+           .custom = &password},
+    Option{.name = "oe",
+           .scope = bit(CliCommand::Hardware),
+           .kind = Kind::Range,
+           .number = &O::oe,
+           .high = 1},
+    Option{.name = "byte-order",
+           .scope = bit(CliCommand::Hardware),
+           .kind = Kind::Range,
+           .number = &O::byteOrder,
+           .high = 1},
+    Option{.name = "invert",
+           .scope = bit(CliCommand::Hardware),
+           .kind = Kind::Range,
+           .number = &O::invert,
+           .high = 1},
+    Option{.name = "wraps",
+           .scope = bit(CliCommand::Hardware),
+           .kind = Kind::Custom,
+           .custom = &wraps},
+    Option{.name = "wrap-mode",
+           .scope = bit(CliCommand::Hardware),
+           .kind = Kind::Range,
+           .number = &O::wrapMode,
+           .high = WiringModes - 1},
+    Option{.name = "language",
+           .scope = bit(CliCommand::Clock),
+           .kind = Kind::Choice,
+           .number = &O::clockLanguage,
+           .choices = "chinese,english"},
+    Option{
+        .name = "font", .scope = bit(CliCommand::Clock), .kind = Kind::Text, .text = &O::clockFont},
+    Option{.name = "size",
+           .scope = bit(CliCommand::Clock),
+           .kind = Kind::Custom,
+           .custom = &clockSize},
+    Option{.name = "speeds",
+           .scope = bit(CliCommand::Find),
+           .kind = Kind::Custom,
+           .custom = &findSpeeds},
+    Option{.name = "screens",
+           .scope = bit(CliCommand::Find),
+           .kind = Kind::Custom,
+           .custom = &findScreens},
+    Option{.name = "probe-wait",
+           .scope = bit(CliCommand::Find),
+           .kind = Kind::Range,
+           .number = &O::probeWaitMs,
+           .low = 1,
+           .high = 60000},
+    Option{.name = "first", .scope = bit(CliCommand::Find), .kind = Kind::Flag, .flag = &O::first},
+    Option{.name = "rows", .scope = Site, .kind = Kind::Custom, .custom = &rows},
+    Option{.name = "jobs",
+           .scope = bit(CliCommand::Apply),
+           .kind = Kind::Range,
+           .number = &O::jobs,
+           .low = 1,
+           .high = 64},
+    Option{.name = "report", .scope = SiteSending, .kind = Kind::Text, .text = &O::reportFile},
+    Option{
+        .name = "next", .scope = bit(CliCommand::Commission), .kind = Kind::Flag, .flag = &O::next},
+};
+
+// The commands' own options that have no remembered default.
+constexpr std::array kHardwareOptions{"--password", "--oe",    "--byte-order",
+                                      "--invert",   "--wraps", "--wrap-mode"};
+
+Check apply(const Option& option, CliOptions& o, const QString& spelled, const QString& value)
+{
+    switch (option.kind) {
+    case Kind::Flag:
+        o.*option.flag = true;
+        return std::nullopt;
+    case Kind::Text:
+        if (value.isEmpty())
+            return error(strings::UsageEmptyValue, {spelled});
+        o.*option.text = value;
+        return std::nullopt;
+    case Kind::Range: {
+        qint32 n = 0;
+        if (Check c = rangeCheck(spelled, value, option.low, option.high, &n))
+            return c;
+        o.*option.number = n;
+        return std::nullopt;
+    }
+    case Kind::Choice: {
+        const QStringList choices = QString::fromLatin1(option.choices).split(u',');
+        const qsizetype i = choices.indexOf(value);
+        if (i < 0)
+            return error(strings::UsageNotAChoice,
+                         {spelled, value, choices.join(QStringLiteral(", "))});
+        o.*option.number = qint32(i);
+        return std::nullopt;
+    }
+    case Kind::Speed:
+        if (const std::optional<qint32> speed = lineSpeed(value)) {
+            o.*option.number = *speed;
+            return std::nullopt;
+        }
+        return error(strings::UsageNotASpeed, {spelled, value});
+    case Kind::Custom:
+        return option.custom(o, spelled, value);
+    }
+    return std::nullopt;
 }
 
 const Option* optionNamed(QStringView name)
 {
-    for (const Option& o : options())
+    for (const Option& o : kOptions)
         if (name == QLatin1String(o.name))
             return &o;
     return nullptr;
-}
-
-// Options the command needs that have no remembered default.
-QStringList requiredOptions(CliCommand command)
-{
-    if (command == CliCommand::Hardware)
-        return {QStringLiteral("--password"),   QStringLiteral("--oe"),
-                QStringLiteral("--byte-order"), QStringLiteral("--invert"),
-                QStringLiteral("--wraps"),      QStringLiteral("--wrap-mode")};
-    return {};
 }
 
 } // namespace
 
 QString commandWord(CliCommand command)
 {
-    for (const Command& c : kCommands)
+    for (const CommandWord& c : kCommands)
         if (c.command == command)
             return QString::fromLatin1(c.word);
     return {};
-}
-
-QString UsageError::text(strings::Language language) const
-{
-    // One pass, so a value such as "%1" typed by the operator stays as typed.
-    const QString pattern = strings::load(id, language);
-    QString t;
-    for (qsizetype i = 0; i < pattern.size(); ++i) {
-        const QChar c = pattern[i];
-        if (c == u'%' && i + 1 < pattern.size() && pattern[i + 1] >= u'1' &&
-            pattern[i + 1] <= u'9' && pattern[i + 1].unicode() - u'1' < args.size()) {
-            t += args.at(pattern[i + 1].unicode() - u'1');
-            ++i;
-        } else {
-            t += c;
-        }
-    }
-    return t;
 }
 
 ParseResult parseCommandLine(const QStringList& arguments)
@@ -376,47 +391,45 @@ ParseResult parseCommandLine(const QStringList& arguments)
     };
     QList<Given> given;
     QStringList positional;
+    const auto fail = [&](Message m) {
+        result.error = std::move(m);
+        return result;
+    };
 
     // First the words: which options, which values, which positionals.
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& arg = arguments[i];
-        if (arg == QLatin1String("-h"))
+        if (arg == QLatin1String("-h")) {
             o.help = true;
+            continue;
+        }
         if (!arg.startsWith(QLatin1String("--")) || arg == QLatin1String("--")) {
-            if (arg != QLatin1String("-h"))
-                positional << arg;
+            positional << arg;
             continue;
         }
         const qsizetype eq = arg.indexOf(u'=');
         const QString name = arg.mid(2, eq < 0 ? -1 : eq - 2);
         const QString spelled = QStringLiteral("--") + name;
         const Option* option = optionNamed(name);
-        if (!option) {
-            result.error = error(strings::UsageUnknownOption, {spelled});
-            return result;
-        }
+        if (!option)
+            return fail(error(strings::UsageUnknownOption, {spelled}));
         QString value;
-        if (option->takesValue) {
+        if (option->kind != Kind::Flag) {
             if (eq >= 0)
                 value = arg.mid(eq + 1);
             else if (i + 1 < arguments.size())
                 value = arguments[++i];
-            else {
-                result.error = error(strings::UsageMissingValue, {spelled});
-                return result;
-            }
+            else
+                return fail(error(strings::UsageMissingValue, {spelled}));
         } else if (eq >= 0) {
-            result.error = error(strings::UsageUnexpectedArgument, {arg});
-            return result;
+            return fail(error(strings::UsageUnexpectedArgument, {arg}));
         }
         given << Given{option, spelled, value};
         if (name == QLatin1String("lang"))
             result.language = languageNamed(value);
-    }
-    for (const Given& g : given) {
-        if (g.option->name == QLatin1String("help"))
+        if (name == QLatin1String("help"))
             o.help = true;
-        if (g.option->name == QLatin1String("version"))
+        if (name == QLatin1String("version"))
             o.version = true;
     }
     if (o.help || o.version) {
@@ -426,70 +439,66 @@ ParseResult parseCommandLine(const QStringList& arguments)
     }
 
     // Then the command, and whether each option belongs to it.
-    if (positional.isEmpty()) {
-        result.error = error(strings::UsageNoCommand, {});
-        return result;
-    }
+    if (positional.isEmpty())
+        return fail(error(strings::UsageNoCommand));
     const QString word = positional.takeFirst();
-    const auto command = std::find_if(kCommands.begin(), kCommands.end(), [&](const Command& c) {
-        return word == QLatin1String(c.word);
-    });
-    if (command == kCommands.end()) {
-        result.error = error(strings::UsageUnknownCommand, {word});
-        return result;
-    }
+    const auto command =
+        std::find_if(kCommands.begin(), kCommands.end(),
+                     [&](const CommandWord& c) { return word == QLatin1String(c.word); });
+    if (command == kCommands.end())
+        return fail(error(strings::UsageUnknownCommand, {word}));
     o.command = command->command;
-    for (const Given& g : given) {
-        if (!(g.option->scope & (1u << int(o.command)))) {
-            result.error = error(strings::UsageOptionNotForCommand, {g.spelled, word});
-            return result;
-        }
-    }
-    if (positional.size() < command->arguments) {
-        result.error = error(strings::UsageMissingValue, {word});
-        return result;
-    }
-    if (positional.size() > command->arguments) {
-        result.error = error(strings::UsageUnexpectedArgument, {positional.at(command->arguments)});
-        return result;
-    }
+    for (const Given& g : std::as_const(given))
+        if (!(g.option->scope & bit(o.command)))
+            return fail(error(strings::UsageOptionNotForCommand, {g.spelled, word}));
+    if (positional.size() < command->arguments)
+        return fail(error(strings::UsageMissingValue, {word}));
+    if (positional.size() > command->arguments)
+        return fail(error(strings::UsageUnexpectedArgument, {positional.at(command->arguments)}));
 
     // Then every value, in the order given; the first bad one is reported.
-    for (const Given& g : given) {
-        if (Check c = g.option->apply(o, g.spelled, g.value)) {
-            result.error = *c;
-            return result;
-        }
-    }
-    if (o.command == CliCommand::Speed) {
-        if (Check c = speedValue(word, positional.at(0), &o.newSpeed)) {
-            result.error = *c;
-            return result;
-        }
-    }
-    if (o.command == CliCommand::Number) {
-        if (Check c = rangeValue(word, positional.at(0), 0, 255, &o.newScreen)) {
-            result.error = *c;
-            return result;
-        }
+    for (const Given& g : std::as_const(given))
+        if (Check c = apply(*g.option, o, g.spelled, g.value))
+            return fail(*c);
+    switch (o.command) {
+    case CliCommand::Speed:
+        if (const std::optional<qint32> speed = lineSpeed(positional.at(0)))
+            o.newSpeed = *speed;
+        else
+            return fail(error(strings::UsageNotASpeed, {word, positional.at(0)}));
+        break;
+    case CliCommand::Number:
+        if (Check c = rangeCheck(word, positional.at(0), 0, 255, &o.newScreen))
+            return fail(*c);
         // Giving several screens one number would make them answer together.
-        if (o.screens && o.screens->size() > 1) {
-            result.error = error(strings::UsageOneScreenOnly,
-                                 {word, QStringLiteral("--screen"), o.screensText});
-            return result;
+        if (o.screens && o.screens->size() > 1)
+            return fail(error(strings::UsageOneScreenOnly,
+                              {word, QStringLiteral("--screen"), o.screensText}));
+        break;
+    case CliCommand::Hardware:
+        for (const char* required : kHardwareOptions) {
+            const bool present = std::any_of(given.begin(), given.end(), [&](const Given& g) {
+                return g.spelled == QLatin1String(required);
+            });
+            if (!present)
+                return fail(error(strings::UsageMissingOption, {word, QLatin1String(required)}));
         }
+        break;
+    case CliCommand::Find:
+        if (o.findScreens.isEmpty())
+            for (qint32 n = 0; n <= 254; ++n)
+                o.findScreens << n;
+        break;
+    case CliCommand::Plan:
+    case CliCommand::Apply:
+    case CliCommand::Commission:
+        if (positional.at(0).isEmpty())
+            return fail(error(strings::UsageEmptyValue, {word}));
+        o.siteFile = positional.at(0);
+        break;
+    default:
+        break;
     }
-    for (const QString& required : requiredOptions(o.command)) {
-        const bool present = std::any_of(given.begin(), given.end(),
-                                         [&](const Given& g) { return g.spelled == required; });
-        if (!present) {
-            result.error = error(strings::UsageMissingOption, {word, required});
-            return result;
-        }
-    }
-    if (o.command == CliCommand::Find && o.findScreens.isEmpty())
-        for (qint32 n = 0; n <= 254; ++n)
-            o.findScreens << n;
     result.options = o;
     return result;
 }

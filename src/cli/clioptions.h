@@ -1,35 +1,36 @@
 #pragma once
 
+#include "commands/command.h"
+#include "core/message.h"
 #include "strings/stringtable.h"
 
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
-#include <array>
 #include <optional>
 
 namespace krn::cli {
 
-enum class CliCommand { Ports, Reset, Speed, Number, Panel, Hardware, Clock, Find };
+enum class CliCommand {
+    Ports,
+    Reset,
+    Speed,
+    Number,
+    Panel,
+    Hardware,
+    Clock,
+    Find,
+    Plan,       // a site file: what would be sent
+    Apply,      // a site file: send it
+    Commission, // a site file: factory-fresh controllers, one at a time
+};
 
 // The command's name on the command line ("reset", "find"...).
 QString commandWord(CliCommand command);
 
-// The speeds the screens know, in the order of the window's speed list.
-inline constexpr std::array<qint32, 4> LineSpeeds{9600, 19200, 38400, 57600};
-
-// A command line that cannot be run: a text of the table and its arguments,
-// which name the option and the value given.
-struct UsageError {
-    quint16 id = 0;
-    QStringList args;
-
-    QString text(strings::Language language) const;
-};
-
 // Everything the command line says, every value already checked. Values left
-// unset come from krntools.ini.
+// unset come from krntools.ini (or, for a site file, from its rows).
 struct CliOptions {
     CliCommand command = CliCommand::Reset;
     bool help = false;
@@ -56,25 +57,36 @@ struct CliOptions {
     std::optional<qint32> colourPosition; // 0 dual, 1 single
     std::optional<qint32> scanPosition;
 
-    // hardware: OE polarity, byte order, inversion positions, the wraps
-    // count (2, 4, 8 or 16), the wrap-mode position.
-    std::array<qint32, 5> hardware{};
+    // hardware: list positions, and the wiring count itself (2, 4, 8 or 16)
+    bool password = false; // the right one was given
+    std::optional<qint32> oe;
+    std::optional<qint32> byteOrder;
+    std::optional<qint32> invert;
+    std::optional<qint32> wraps;
+    std::optional<qint32> wrapMode;
 
     // clock
     std::optional<qint32> clockLanguage; // 0 Chinese clock, 1 English clock
     QString clockFont;
-    std::optional<qint32> clockSize;
+    std::optional<double> clockSize; // points, as the font dialog takes them
 
     // find
     QList<qint32> findSpeeds{LineSpeeds.begin(), LineSpeeds.end()};
     QList<qint32> findScreens; // 0..254 unless given
     std::optional<qint32> probeWaitMs;
     bool first = false;
+
+    // site files
+    QString siteFile;
+    std::optional<QList<qint32>> rows; // row numbers as a spreadsheet shows them
+    std::optional<qint32> jobs;        // lines open at once
+    QString reportFile;
+    bool next = false; // commission: one row, then end
 };
 
 struct ParseResult {
     std::optional<CliOptions> options; // set when the line can run
-    UsageError error;                  // otherwise
+    Message error;                     // otherwise: names the option and the value
     // --lang, when it was given and valid, so the error can be told in it.
     std::optional<strings::Language> language;
 };

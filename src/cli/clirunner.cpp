@@ -4,14 +4,16 @@
 #include "commands/command.h"
 #include "commands/engine.h"
 #include "commands/glyphs.h"
+#include "commands/linework.h"
 #include "commands/linkfinderline.h"
 #include "commands/screenfinder.h"
 #include "commands/trafficlog.h"
 #include "core/failure.h"
+#include "core/numtext.h"
 #include "dryrun.h"
-#include "link/link.h"
+#include "interrupts.h"
+#include "link/netaddress.h"
 #include "link/portmap.h"
-#include "numberlist.h"
 #include "portlisting.h"
 #include "progressbar.h"
 #include "report.h"
@@ -21,50 +23,25 @@
 #include "strings/toolids.h"
 
 #include <QFile>
+#include <memory>
 
 namespace krn::cli {
 
 namespace {
 
+// A value the command cannot use: told, and nothing is sent.
+struct UsageFailure {
+    Message message;
+};
+
 // A remembered value that the command cannot use is a usage error too,
 // named by its key.
-struct IniValueError {
-    UsageError error;
-    std::optional<Message> message; // told instead of `error` when set
-};
-
-// The long command's progress on a terminal.
-class ProgressEvents : public EngineEvents {
-public:
-    std::function<void(int, int)> onProgress;
-    void progress(int done, int total) override
-    {
-        if (onProgress)
-            onProgress(done, total);
-    }
-};
-
-// The clock glyph stream cut into frames as the download cuts it, for a dry
-// run: the commander draws and sends them one by one instead.
-QList<QByteArray> clockFrames(const ClockRequest& clock)
-{
-    const qsizetype frameBytes = commandInfo(Command::ClockDownload).length;
-    QByteArray stream;
-    for (const QChar c : glyphs::glyphText(clock.language))
-        stream += glyphs::rasterise(clock.font, c);
-    QList<QByteArray> frames;
-    for (qsizetype at = 0; at < stream.size(); at += frameBytes)
-        frames << stream.mid(at, frameBytes);
-    return frames;
-}
-
-qint32 checkedIni(const QString& key, qint32 value, qint32 low, qint32 high)
+qint32 checkedIni(SettingsKey key, qint32 value, qint32 low, qint32 high)
 {
     if (value < low || value > high)
-        throw IniValueError{
-            {strings::UsageOutOfRange,
-             {key, QString::number(value), QString::number(low), QString::number(high)}},
-            std::nullopt};
+        throw UsageFailure{Message{strings::UsageOutOfRange,
+                                   {Settings::keyName(key), QString::number(value),
+                                    QString::number(low), QString::number(high)}}};
     return value;
 }
 
@@ -83,32 +60,34 @@ Command engineCommand(CliCommand c)
         return Command::ClockDownload;
     case CliCommand::Find:
         return Command::Find;
-    case CliCommand::Reset:
-    case CliCommand::Ports:
-        break;
+    default:
+        return Command::Reset;
     }
-    return Command::Reset;
 }
 
-TargetOutcome targetOutcome(OutcomeKind kind)
+// A raw device server port keeps the speed it is set to: output does not
+// claim the one the command line names.
+bool serverKeepsSpeed(const QString& address)
 {
-    switch (kind) {
-    case OutcomeKind::Delivered:
-        return TargetOutcome::Delivered;
-    case OutcomeKind::NoAnswer:
-        return TargetOutcome::NoAnswer;
-    case OutcomeKind::Refused:
-        return TargetOutcome::Refused;
-    case OutcomeKind::OpenFailed:
-        return TargetOutcome::OpenFailed;
-    case OutcomeKind::InvalidValue:
-        return TargetOutcome::InvalidValue;
-    case OutcomeKind::LineFault:
-    case OutcomeKind::Busy:
-        break;
+    if (!NetAddress::looksLikeNetwork(address))
+        return false;
+    try {
+        return NetAddress::parse(address).kind == NetAddress::Kind::RawTcp;
+    } catch (const Failure&) {
+        return false;
     }
-    return TargetOutcome::LineFault;
 }
+
+// The long command's progress on a terminal.
+class ProgressEvents : public EngineEvents {
+public:
+    std::function<void(int, int)> onProgress;
+    void progress(int done, int total) override
+    {
+        if (onProgress)
+            onProgress(done, total);
+    }
+};
 
 class Runner {
 public:
@@ -126,8 +105,8 @@ private:
     int send(const CommandValues& values);
     int find();
     void print(const TargetReport& report);
+    void printOpenFailure(const Message& why);
     void followUp(const QList<TargetReport>& reports, const CommandValues& values);
-    // The engine's words may hold line breaks meant for a box; a report is one line.
     QString render(const Message& m) const { return strings::render(m, m_language).simplified(); }
     void clearProgress();
     std::unique_ptr<TrafficLogFile> openLog();
@@ -138,6 +117,8 @@ private:
     Settings m_settings;
     CliIo m_io;
     LinkTarget m_target;
+    QString m_address; // what the target opens, when it names something
+    std::optional<Message> m_unresolved;
     QList<qint32> m_screens;
     bool m_progressShown = false;
 };
@@ -156,9 +137,8 @@ int Runner::run()
         if (m_o.dryRun)
             return dryRun(values);
         return m_o.command == CliCommand::Find ? find() : send(values);
-    } catch (const IniValueError& e) {
-        m_io.err << "krntools-cli: " << (e.message ? render(*e.message) : e.error.text(m_language))
-                 << '\n';
+    } catch (const UsageFailure& e) {
+        m_io.err << "krntools-cli: " << render(e.message) << '\n';
         return ExitUsage;
     } catch (const Failure& f) {
         // The glyphs of a dry run could not be drawn.
@@ -173,18 +153,19 @@ void Runner::resolveTarget()
         m_target.address = m_o.device;
     else
         m_target.portNumber = m_o.portNumber.value_or(
-            checkedIni(QStringLiteral("Send_Com"), m_settings.portPosition(), 0, 65534) + 1);
+            checkedIni(SettingsKey::Com, m_settings.portPosition(), 0, 65534) + 1);
+    // The port's device is looked up here, once: the line's thread reads no settings.
+    m_unresolved = PortMap(&m_settings).resolve(m_target.portNumber, m_target.address, &m_address);
     // No speed remembered yet: the window shows 9600 then.
     qint32 speed = m_o.speed.value_or(m_settings.lineSpeed());
     if (speed == 0)
         speed = LineSpeeds.front();
     if (std::find(LineSpeeds.begin(), LineSpeeds.end(), speed) == LineSpeeds.end())
-        throw IniValueError{
-            {strings::UsageNotASpeed, {QStringLiteral("Send_Port"), QString::number(speed)}},
-            std::nullopt};
+        throw UsageFailure{Message{strings::UsageNotASpeed,
+                                   {Settings::keyName(SettingsKey::Port), QString::number(speed)}}};
     m_target.baudRate = speed;
     m_screens = m_o.screens.value_or(
-        QList<qint32>{checkedIni(QStringLiteral("Send_Screen"), m_settings.screen(), 0, 255)});
+        QList<qint32>{checkedIni(SettingsKey::Screen, m_settings.screen(), 0, 255)});
 }
 
 CommandValues Runner::commandValues()
@@ -200,44 +181,43 @@ CommandValues Runner::commandValues()
         break;
     case CliCommand::Panel:
         v.panel.width = m_o.width.value_or(
-            checkedIni(QStringLiteral("Send_Width"), m_settings.width(), 0, 65535));
+            checkedIni(SettingsKey::Width, m_settings.width(), 0, LargestPanelSide));
         v.panel.height = m_o.height.value_or(
-            checkedIni(QStringLiteral("Send_Height"), m_settings.height(), 0, 65535));
+            checkedIni(SettingsKey::Height, m_settings.height(), 0, LargestPanelSide));
         v.panel.colourPosition = m_o.colourPosition.value_or(
-            checkedIni(QStringLiteral("Send_Color"), m_settings.colourPosition(), 0, 1));
+            checkedIni(SettingsKey::Color, m_settings.colourPosition(), 0, 1));
         v.panel.scanPosition = m_o.scanPosition.value_or(
-            checkedIni(QStringLiteral("Send_Scan"), m_settings.scanPosition(), 0, 3));
+            checkedIni(SettingsKey::Scan, m_settings.scanPosition(), 0, 3));
         break;
     case CliCommand::Hardware:
-        v.hardware.oePosition = m_o.hardware[0];
-        v.hardware.byteOrderPosition = m_o.hardware[1];
-        v.hardware.invertPosition = m_o.hardware[2];
-        v.hardware.wraps = m_o.hardware[3];
-        v.hardware.wrapModePosition = m_o.hardware[4];
+        v.hardware =
+            HardwareOptions{*m_o.oe, *m_o.byteOrder, *m_o.invert, *m_o.wraps, *m_o.wrapMode};
         break;
     case CliCommand::Clock: {
         const qint32 language = m_o.clockLanguage.value_or(
-            checkedIni(QStringLiteral("Send_Time"), m_settings.clockLanguage(), 0, 1));
+            checkedIni(SettingsKey::Time, m_settings.clockLanguage(), 0, 1));
         const QString face =
             !m_o.clockFont.isEmpty()
                 ? m_o.clockFont
                 : m_settings.clockFontName(strings::load(strings::DefaultClockFont, m_language));
-        const qint32 size = m_o.clockSize.value_or(m_settings.clockFontSize());
+        const double size = m_o.clockSize.value_or(m_settings.clockFontSize());
         try {
             checkedClockSize(size);
         } catch (const Failure& f) {
-            throw IniValueError{{}, f.message()};
+            throw UsageFailure{f.message()};
         }
+        // As the window: the glyphs are drawn at the size given, and the size
+        // kept is rounded half to even (10.5 gives 10).
+        QFont font(face);
+        font.setPointSizeF(size);
         v.clock.language = language;
         v.clock.languagePosition = language;
         v.clock.fontName = face;
-        v.clock.fontSize = qint16(size);
-        v.clock.font = resolvedClockFont(QFont(face, size));
+        v.clock.fontSize = toInt16(size);
+        v.clock.font = resolvedClockFont(font);
         break;
     }
-    case CliCommand::Reset:
-    case CliCommand::Find:
-    case CliCommand::Ports:
+    default:
         break;
     }
     return v;
@@ -248,21 +228,29 @@ int Runner::dryRun(const CommandValues& values)
     DryRun dry(m_language, m_o.json);
     const QString word = commandWord(m_o.command);
     const CommandInfo& info = commandInfo(engineCommand(m_o.command));
+    const bool serverSpeed = serverKeepsSpeed(m_address);
     if (m_o.command == CliCommand::Find) {
         const QByteArray probe = buildPayload(Command::Find, values);
-        for (const qint32 speed : m_o.findSpeeds) {
-            m_io.out << dry.line(255, speed, word, info.code, probe) << '\n';
+        const QList<qint32> speeds = serverSpeed ? QList<qint32>{0} : m_o.findSpeeds;
+        for (const qint32 speed : speeds) {
+            m_io.out << dry.line(BroadcastScreen, speed, word, info.code, probe) << '\n';
             for (const qint32 screen : m_o.findScreens)
                 m_io.out << dry.line(screen, speed, word, info.code, probe) << '\n';
         }
         return ExitDelivered;
     }
-    const QList<QByteArray> frames = m_o.command == CliCommand::Clock
-                                         ? clockFrames(values.clock)
-                                         : QList<QByteArray>{buildPayload(info.command, values)};
+    QList<QByteArray> frames;
+    if (m_o.command == CliCommand::Clock) {
+        glyphs::ClockFrames clock(values.clock.font, values.clock.language, info.length);
+        for (QByteArray frame = clock.next(); !frame.isEmpty(); frame = clock.next())
+            frames << frame;
+    } else {
+        frames << buildPayload(info.command, values);
+    }
+    const qint32 speed = serverSpeed ? 0 : m_target.baudRate;
     for (const qint32 screen : std::as_const(m_screens))
-        for (const QByteArray& data : frames)
-            m_io.out << dry.line(screen, m_target.baudRate, word, info.code, data) << '\n';
+        for (const QByteArray& data : std::as_const(frames))
+            m_io.out << dry.line(screen, speed, word, info.code, data) << '\n';
     return ExitDelivered;
 }
 
@@ -287,6 +275,18 @@ void Runner::print(const TargetReport& r)
     m_io.out.flush();
 }
 
+void Runner::printOpenFailure(const Message& why)
+{
+    clearProgress();
+    const QString address = m_address.isEmpty() && m_target.portNumber > 0
+                                ? QString::number(m_target.portNumber)
+                                : m_address;
+    m_io.out << (m_o.json ? QString::fromUtf8(openFailedJson(address, render(why)))
+                          : openFailedText(address, render(why), m_language))
+             << '\n';
+    m_io.out.flush();
+}
+
 void Runner::clearProgress()
 {
     if (m_progressShown) {
@@ -298,6 +298,10 @@ void Runner::clearProgress()
 
 int Runner::send(const CommandValues& values)
 {
+    if (m_unresolved) {
+        printOpenFailure(*m_unresolved);
+        return ExitOpenFailed;
+    }
     EventFanout events;
     std::unique_ptr<TrafficLogFile> log = openLog();
     if (log)
@@ -314,35 +318,40 @@ int Runner::send(const CommandValues& values)
             m_progressShown = true;
         };
 
-    LinkState state;
-    Engine engine(state, m_settings, &events);
-    Link& link = engine.link;
-    Commander& commander = engine.commander;
-
     const QString word = commandWord(m_o.command);
+    LineWork work;
+    work.target = m_target;
+    work.target.address = m_address;
+    for (const qint32 screen : std::as_const(m_screens))
+        work.screens << ScreenWork{int(work.screens.size()),
+                                   m_target.baudRate,
+                                   screen,
+                                   {Step{engineCommand(m_o.command), values}}};
+
+    const Interrupts interrupts;
     QList<TargetReport> reports;
-    if (const std::optional<Message> failure = link.OpenPort(m_target)) {
-        for (const qint32 screen : std::as_const(m_screens))
-            reports << TargetReport{screen, m_target.baudRate, word, TargetOutcome::OpenFailed, 0,
-                                    {},     render(*failure)};
-        for (const TargetReport& r : std::as_const(reports))
+    const QList<LineDone> done =
+        runLines({work}, 1, Interrupts::stop(), &events, [&](int, const ScreenDone& s) {
+            if (s.steps.isEmpty())
+                return; // stopped before it began
+            const TargetReport r = targetReport(s.screen, s.serverSpeed ? 0 : s.speed, word,
+                                                s.steps.first().outcome, m_language);
+            reports << r;
             print(r);
+        });
+    clearProgress();
+    const LineDone& line = done.first();
+    if (line.openFailure) {
+        printOpenFailure(*line.openFailure);
         return ExitOpenFailed;
     }
-    const Command command = engineCommand(m_o.command);
-    for (const qint32 screen : std::as_const(m_screens)) {
-        const Outcome outcome = commander.execute(command, screen, values);
-        const TargetReport r{
-            screen,        m_target.baudRate,      word, targetOutcome(outcome.kind), outcome.ms,
-            outcome.reply, render(outcome.message)};
-        reports << r;
-        print(r);
-    }
-    link.ClosePort();
-    if (reports.size() > 1)
-        m_io.out << (m_o.json ? QString::fromUtf8(summaryJson(reports))
-                              : summaryText(reports, m_language))
+    if (line.interrupted || reports.size() > 1)
+        m_io.out << (m_o.json
+                         ? QString::fromUtf8(summaryJson(reports, line.interrupted))
+                         : summaryText(reports, m_language, m_screens.size(), line.interrupted))
                  << '\n';
+    if (line.interrupted)
+        return interruptedStatus(Interrupts::signal());
     followUp(reports, values);
     return exitStatusFor(reports);
 }
@@ -369,20 +378,29 @@ void Runner::followUp(const QList<TargetReport>& reports, const CommandValues& v
 
 int Runner::find()
 {
+    if (m_unresolved) {
+        printOpenFailure(*m_unresolved);
+        return ExitOpenFailed;
+    }
     EventFanout events;
     std::unique_ptr<TrafficLogFile> log = openLog();
     if (log)
         events.add(log.get());
     LinkState state;
-    Engine engine(state, m_settings, &events);
-    Link& link = engine.link;
-    LinkFinderLine finderLine(link, m_target);
+    Engine engine(state, &m_settings, &events);
+    LinkTarget target = m_target;
+    target.address = m_address;
+    LinkFinderLine finderLine(engine.link, target);
     ScreenFinder finder(finderLine);
+    const Interrupts interrupts;
+    finder.setStop(&Interrupts::stop());
 
     const QString word = commandWord(m_o.command);
     QList<TargetReport> found;
     finder.onFound = [&](const FoundScreen& f) {
-        const TargetReport r{f.screen, f.speed, word, TargetOutcome::Found, f.ms, f.reply, {}};
+        const TargetReport r{
+            f.screen, f.speed, word, TargetOutcome::Found, f.ms, f.reply, qint64(f.reply.size()),
+            {}};
         found << r;
         clearProgress();
         m_io.out << (m_o.json ? QString::fromUtf8(jsonLine(r)) : foundLine(r, m_language)) << '\n';
@@ -404,22 +422,18 @@ int Runner::find()
     clearProgress();
 
     const std::optional<Message> fault = finderLine.fault();
-    const QString why = fault ? render(*fault) : QString();
     if (result.end == FinderEnd::OpenFailed) {
-        const QString device = m_target.address.isEmpty()
-                                   ? engine.ports.deviceFor(m_target.portNumber)
-                                   : m_target.address;
-        m_io.err << "krntools-cli: "
-                 << strings::load(strings::LineNotOpened, m_language)
-                        .arg(device, QString::number(result.speed), why)
-                 << '\n';
+        printOpenFailure(fault.value_or(Message{}));
         return ExitOpenFailed;
     }
-    if (result.end == FinderEnd::LineFault)
-        m_io.err << "krntools-cli: " << why << '\n';
-    m_io.out << (m_o.json ? QString::fromUtf8(summaryJson(found))
-                          : finderSummaryText(found, m_language))
+    if (result.end == FinderEnd::LineFault && fault)
+        m_io.err << "krntools-cli: " << render(*fault) << '\n';
+    const bool interrupted = result.end == FinderEnd::Cancelled;
+    m_io.out << (m_o.json ? QString::fromUtf8(summaryJson(found, interrupted))
+                          : finderSummaryText(found, m_language, interrupted))
              << '\n';
+    if (interrupted)
+        return interruptedStatus(Interrupts::signal());
     return found.isEmpty() ? ExitNotDelivered : ExitDelivered;
 }
 

@@ -16,13 +16,13 @@ QString DryRun::line(qint32 screen, qint32 speed, const QString& command, quint8
     m_sequence = frame::nextSequence(m_sequence);
     if (m_json) {
         const QJsonObject o{{QStringLiteral("screen"), screen},
-                            {QStringLiteral("speed"), speed},
+                            {QStringLiteral("speed"), speed > 0 ? QJsonValue(speed) : QJsonValue()},
                             {QStringLiteral("command"), command},
                             {QStringLiteral("frame"), hex}};
         return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
     }
     return strings::load(strings::DryRunFrame, m_language)
-        .arg(QString::number(screen), QString::number(speed), command, hex);
+        .arg(QString::number(screen), strings::speedText(speed, m_language), command, hex);
 }
 
 } // namespace krn::cli

@@ -19,7 +19,8 @@ namespace {
 bool displayServerReachable()
 {
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS)
-    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+    return !qEnvironmentVariableIsEmpty("DISPLAY") ||
+           !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 #else
     return true;
 #endif
@@ -62,7 +63,7 @@ int main(int argc, char* argv[])
                                                                      : QStringLiteral("en_US")));
 
     if (!parsed.options) {
-        err << "krntools-cli: " << parsed.error.text(language) << '\n'
+        err << "krntools-cli: " << krn::strings::render(parsed.error, language) << '\n'
             << krn::strings::load(krn::strings::UsageTryHelp, language) << '\n';
         return krn::cli::ExitUsage;
     }

@@ -1,5 +1,6 @@
 #include "report.h"
 
+#include "commands/screenfinder.h"
 #include "numberlist.h"
 #include "strings/toolids.h"
 
@@ -24,39 +25,103 @@ QString outcomeKey(TargetOutcome outcome)
         return QStringLiteral("open-failed");
     case TargetOutcome::InvalidValue:
         return QStringLiteral("invalid-value");
+    case TargetOutcome::Interrupted:
+        return QStringLiteral("interrupted");
     case TargetOutcome::Found:
         return QStringLiteral("found");
     }
     return {};
 }
 
-QString hexBytes(const QByteArray& bytes)
+QString hexBytes(const QByteArray& bytes, qint64 total)
 {
-    return QString::fromLatin1(bytes.toHex(' ').toUpper());
+    QString hex = QString::fromLatin1(bytes.toHex(' ').toUpper());
+    if (total > bytes.size())
+        hex += QStringLiteral(" (+%1 bytes)").arg(total - bytes.size());
+    return hex;
+}
+
+TargetReport targetReport(qint32 screen, qint32 speed, const QString& command,
+                          const Outcome& outcome, strings::Language language)
+{
+    TargetReport r{screen,
+                   speed,
+                   command,
+                   TargetOutcome::LineFault,
+                   outcome.ms,
+                   outcome.reply,
+                   outcome.replyBytes,
+                   {}};
+    switch (outcome.kind) {
+    case OutcomeKind::Delivered:
+        r.outcome = TargetOutcome::Delivered;
+        break;
+    case OutcomeKind::NoAnswer:
+        r.outcome = TargetOutcome::NoAnswer;
+        break;
+    case OutcomeKind::Refused:
+        r.outcome = TargetOutcome::Refused;
+        break;
+    case OutcomeKind::OpenFailed:
+        r.outcome = TargetOutcome::OpenFailed;
+        break;
+    case OutcomeKind::InvalidValue:
+        r.outcome = TargetOutcome::InvalidValue;
+        break;
+    case OutcomeKind::Interrupted:
+        r.outcome = TargetOutcome::Interrupted;
+        break;
+    case OutcomeKind::LineFault:
+    case OutcomeKind::Busy:
+        break;
+    }
+    if (r.outcome == TargetOutcome::Refused)
+        r.detail = strings::load(strings::RefusedReply, language)
+                       .arg(hexBytes(outcome.reply, outcome.replyBytes));
+    else if (r.outcome == TargetOutcome::Interrupted)
+        r.detail = strings::load(strings::StoppedMidCommand, language).arg(outcome.frames);
+    else
+        // The engine's words may hold line breaks meant for a box; a report is one line.
+        r.detail = strings::render(outcome.message, language).simplified();
+    return r;
 }
 
 QString textLine(const TargetReport& r, strings::Language language)
 {
-    QString detail = r.detail;
-    if (r.outcome == TargetOutcome::Refused)
-        detail = strings::load(strings::RefusedReply, language).arg(hexBytes(r.reply));
     // One multi-argument call, so a '%' in the detail is never taken as a place.
     return strings::load(strings::TargetLine, language)
-        .arg(QString::number(r.screen), QString::number(r.speed), r.command, detail,
+        .arg(QString::number(r.screen), strings::speedText(r.speed, language), r.command, r.detail,
              QString::number(r.ms));
 }
 
 QByteArray jsonLine(const TargetReport& r)
 {
     QJsonObject o{
-        {QStringLiteral("screen"), r.screen},   {QStringLiteral("speed"), r.speed},
-        {QStringLiteral("command"), r.command}, {QStringLiteral("outcome"), outcomeKey(r.outcome)},
+        {QStringLiteral("screen"), r.screen},
+        {QStringLiteral("speed"), r.speed > 0 ? QJsonValue(r.speed) : QJsonValue()},
+        {QStringLiteral("command"), r.command},
+        {QStringLiteral("outcome"), outcomeKey(r.outcome)},
         {QStringLiteral("ms"), qint64(r.ms)},
     };
-    if (r.outcome == TargetOutcome::Refused || r.outcome == TargetOutcome::Found)
+    if (!r.reply.isEmpty() && r.outcome != TargetOutcome::Delivered) {
         o.insert(QStringLiteral("reply"), hexBytes(r.reply));
+        o.insert(QStringLiteral("reply_bytes"), std::max(r.replyBytes, qint64(r.reply.size())));
+    }
     if (!r.detail.isEmpty())
         o.insert(QStringLiteral("message"), r.detail);
+    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+}
+
+QString openFailedText(const QString& address, const QString& why, strings::Language language)
+{
+    return strings::load(strings::LineNotOpened, language).arg(address, why);
+}
+
+QByteArray openFailedJson(const QString& address, const QString& why)
+{
+    const QJsonObject o{{QStringLiteral("port"), address},
+                        {QStringLiteral("outcome"), outcomeKey(TargetOutcome::OpenFailed)},
+                        {QStringLiteral("message"), why}};
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }
 
@@ -71,40 +136,47 @@ QList<qint32> failedScreens(const QList<TargetReport>& reports)
 }
 } // namespace
 
-QString summaryText(const QList<TargetReport>& reports, strings::Language language)
+QString summaryText(const QList<TargetReport>& reports, strings::Language language,
+                    qsizetype wanted, bool interrupted)
 {
     const QList<qint32> failed = failedScreens(reports);
+    const qsizetype done = reports.size() - failed.size();
+    if (interrupted)
+        return strings::load(strings::InterruptedSummary, language)
+            .arg(QString::number(done), QString::number(std::max(wanted, reports.size())));
     if (failed.isEmpty())
         return strings::load(strings::SummaryAllDelivered, language).arg(reports.size());
     return strings::load(strings::SummaryNotDelivered, language)
-        .arg(QString::number(reports.size()), QString::number(reports.size() - failed.size()),
-             compactList(failed));
+        .arg(QString::number(reports.size()), QString::number(done), compactList(failed));
 }
 
-QByteArray summaryJson(const QList<TargetReport>& reports)
+QByteArray summaryJson(const QList<TargetReport>& reports, bool interrupted)
 {
     const QList<qint32> failed = failedScreens(reports);
     QJsonArray list;
     for (qint32 s : failed)
         list.append(s);
-    const QJsonObject o{
+    QJsonObject o{
         {QStringLiteral("summary"), true},
         {QStringLiteral("targets"), reports.size()},
         {QStringLiteral("delivered"), reports.size() - failed.size()},
         {QStringLiteral("failed"), list},
     };
+    if (interrupted)
+        o.insert(QStringLiteral("interrupted"), true);
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }
 
 QString foundLine(const TargetReport& r, strings::Language language)
 {
-    return strings::load(strings::FinderFound, language)
-        .arg(QString::number(r.screen), QString::number(r.speed), QString::number(r.ms),
-             hexBytes(r.reply));
+    return strings::render(foundMessage(FoundScreen{r.screen, r.speed, r.reply, r.ms}), language);
 }
 
-QString finderSummaryText(const QList<TargetReport>& found, strings::Language language)
+QString finderSummaryText(const QList<TargetReport>& found, strings::Language language,
+                          bool interrupted)
 {
+    if (interrupted)
+        return strings::load(strings::FinderInterrupted, language).arg(found.size());
     if (found.isEmpty())
         return strings::load(strings::FinderNothingFound, language);
     return strings::load(strings::FinderSummary, language).arg(found.size());
@@ -114,13 +186,15 @@ ExitStatus exitStatusFor(const QList<TargetReport>& reports)
 {
     if (reports.isEmpty())
         return ExitNotDelivered;
-    bool allDelivered = true;
-    for (const TargetReport& r : reports) {
-        if (r.outcome == TargetOutcome::OpenFailed)
-            return ExitOpenFailed;
-        allDelivered = allDelivered && r.delivered();
-    }
-    return allDelivered ? ExitDelivered : ExitNotDelivered;
+    for (const TargetReport& r : reports)
+        if (!r.delivered())
+            return ExitNotDelivered;
+    return ExitDelivered;
+}
+
+int interruptedStatus(int signal)
+{
+    return 128 + signal;
 }
 
 } // namespace krn::cli

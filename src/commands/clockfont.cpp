@@ -1,5 +1,7 @@
 #include "clockfont.h"
 
+#include "command.h"
+
 #include "core/failure.h"
 #include "core/textids.h"
 
@@ -13,7 +15,6 @@ namespace krn {
 namespace {
 const QString Fallback = QStringLiteral("Unifont");
 // Larger than any font dialog offers; a remembered size beyond it is a typo.
-constexpr double LargestPoints = 1638;
 } // namespace
 
 QString clockFamilyFor(const QString& face)
@@ -32,9 +33,9 @@ QFont resolvedClockFont(const QFont& font)
 
 double checkedClockSize(double points)
 {
-    if (!(points > 0 && points <= LargestPoints))
+    if (!(points > 0 && points <= LargestClockPoints))
         throw Failure(Message{strings::ClockSizeInvalid,
-                              {QString::number(points), QString::number(LargestPoints)}});
+                              {QString::number(points), QString::number(LargestClockPoints)}});
     return points;
 }
 

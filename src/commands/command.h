@@ -24,6 +24,17 @@ enum class Command {
 // command line alike.
 inline const QString HardwarePassword = QStringLiteral("427163");
 
+// The speeds the screens know, in the order of the speed lists: the new
+// line speed travels as its position here.
+inline constexpr std::array<qint32, 4> LineSpeeds{9600, 19200, 38400, 57600};
+// A panel side travels in two bytes.
+inline constexpr qint32 LargestPanelSide = 65535;
+// The wiring counts the controllers take, and how many wiring modes.
+inline constexpr std::array<qint32, 4> WiringCounts{2, 4, 8, 16};
+inline constexpr int WiringModes = 9;
+// The largest clock font size a font dialog offers.
+inline constexpr double LargestClockPoints = 1638;
+
 // What the front end does after a command was delivered.
 enum class FollowUp {
     None,

@@ -13,6 +13,7 @@ Outcome Outcome::from(const Delivery& d, int frames)
 {
     Outcome o;
     o.reply = d.reply;
+    o.replyBytes = d.replyBytes;
     o.ms = d.ms;
     o.frames = frames;
     o.message = d.message;
@@ -77,52 +78,34 @@ Outcome Commander::execute(Command command, qint32 screen, const CommandValues& 
 Outcome Commander::sendClock(qint32 screen, const ClockRequest& clock)
 {
     const CommandInfo& info = commandInfo(Command::ClockDownload);
-    const qsizetype frameBytes = info.length;
-    const QString text = glyphs::glyphText(clock.language);
-    qsizetype totalBytes = 0;
-    for (const QChar c : text)
-        totalBytes += glyphs::isWide(c) ? glyphs::WideBytes : glyphs::NarrowBytes;
-    const int total = int((totalBytes + frameBytes - 1) / frameBytes);
+    glyphs::ClockFrames frames(clock.font, clock.language, info.length);
     EngineEvents* events = m_link.events();
-
     int sent = 0;
-    auto send = [&](const QByteArray& frame) {
-        const Delivery d = m_link.SendFrame(screen, info.code, frame);
-        if (d.delivered()) {
-            ++sent;
-            if (events)
-                events->progress(sent, total);
-        }
-        return d;
-    };
-
+    QByteArray stream;
+    Delivery last;
+    last.kind = DeliveryKind::Acknowledged;
     try {
-        QByteArray frame;
-        frame.reserve(frameBytes);
-        for (const QChar c : text) {
-            m_pump.processPending();
-            // Frame boundaries ignore glyph boundaries: a frame may end
-            // half-way through a glyph and the next one carries on.
-            for (const char byte : glyphs::rasterise(clock.font, c)) {
-                frame.append(byte);
-                if (frame.size() == frameBytes) {
-                    const Delivery d = send(frame);
-                    if (!d.delivered())
-                        return Outcome::from(d, sent);
-                    frame.clear();
-                }
-            }
+        // The window stays alive while each glyph is drawn.
+        for (QByteArray frame = frames.next([this] { m_pump.processPending(); }); !frame.isEmpty();
+             frame = frames.next([this] { m_pump.processPending(); })) {
+            last = m_link.SendFrame(screen, info.code, frame);
+            if (!last.delivered())
+                return Outcome::from(last, sent);
+            ++sent;
+            stream += frame;
+            if (events)
+                events->progress(sent, frames.total());
+            if (m_stop && m_stop->load() && sent < frames.total())
+                return Outcome::failure(OutcomeKind::Interrupted, Message{}, sent);
         }
-        Delivery last;
-        last.kind = DeliveryKind::Acknowledged;
-        if (!frame.isEmpty())
-            last = send(frame);
-        return Outcome::from(last, sent);
     } catch (const Failure& f) {
         // A half-drawn clock table is no success, whatever the frames before
         // the failure achieved.
         return Outcome::failure(OutcomeKind::InvalidValue, f.message(), sent);
     }
+    Outcome delivered = Outcome::from(last, sent);
+    delivered.clockTable = stream;
+    return delivered;
 }
 
 } // namespace krn

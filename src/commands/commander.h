@@ -5,6 +5,7 @@
 #include "link/link.h"
 #include "outcome.h"
 
+#include <atomic>
 #include <optional>
 
 namespace krn {
@@ -39,12 +40,17 @@ public:
 
     Link& link() { return m_link; }
 
+    // A stop asked for from outside (a signal): a clock download ends after
+    // the frame on the line. Absent: never.
+    void setStop(const std::atomic<bool>* stop) { m_stop = stop; }
+
 private:
     Outcome sendClock(qint32 screen, const ClockRequest& clock);
 
     Link& m_link;
     EventPump& m_pump;
     bool m_running = false;
+    const std::atomic<bool>* m_stop = nullptr;
 };
 
 } // namespace krn

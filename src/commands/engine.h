@@ -17,7 +17,9 @@ struct LinkState;
 // and the commander. One engine serves one line; it belongs to the thread
 // that made it.
 struct Engine {
-    Engine(LinkState& state, const Settings& settings, EngineEvents* events = nullptr);
+    // `settings`: where port numbers are mapped; absent, only addresses given
+    // directly (or the system's list) are opened.
+    Engine(LinkState& state, const Settings* settings, EngineEvents* events = nullptr);
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 

@@ -84,4 +84,13 @@ QByteArray rasterise(const QFont& font, QChar c)
     return sampleGlyph(renderGlyph(font, c), isWide(c));
 }
 
+ClockFrames::ClockFrames(QFont font, qint32 clockLanguage, qsizetype frameBytes)
+    : m_font(std::move(font)), m_text(glyphText(clockLanguage)), m_frameBytes(frameBytes)
+{
+    qsizetype bytes = 0;
+    for (const QChar c : std::as_const(m_text))
+        bytes += isWide(c) ? WideBytes : NarrowBytes;
+    m_total = int((bytes + frameBytes - 1) / frameBytes);
+}
+
 } // namespace krn::glyphs

@@ -43,4 +43,39 @@ QByteArray sampleGlyph(const QImage& image, bool wide);
 // a wide one.
 QByteArray rasterise(const QFont& font, QChar c);
 
+// The clock table cut into the download's frames as it is drawn: each frame
+// is ready as soon as its bytes are, so the first goes out while the rest is
+// still being drawn. Frame boundaries ignore glyph boundaries.
+class ClockFrames {
+public:
+    ClockFrames(QFont font, qint32 clockLanguage, qsizetype frameBytes = 32);
+    // Frames the whole table makes.
+    int total() const { return m_total; }
+    // The next frame (the last may be shorter); empty after the last.
+    // `beforeGlyph` runs before each character is drawn. Throws as
+    // rasterise() does.
+    template <typename BeforeGlyph> QByteArray next(BeforeGlyph beforeGlyph)
+    {
+        while (m_pending.size() < m_frameBytes && m_at < m_text.size()) {
+            beforeGlyph();
+            m_pending += rasterise(m_font, m_text.at(m_at++));
+        }
+        QByteArray frame = m_pending.left(m_frameBytes);
+        m_pending.remove(0, frame.size());
+        return frame;
+    }
+    QByteArray next()
+    {
+        return next([] {});
+    }
+
+private:
+    QFont m_font;
+    QString m_text;
+    qsizetype m_frameBytes;
+    qsizetype m_at = 0;
+    QByteArray m_pending;
+    int m_total = 0;
+};
+
 } // namespace krn::glyphs

@@ -17,14 +17,17 @@ enum class OutcomeKind {
     OpenFailed,   // the line could not be opened
     InvalidValue, // a value does not fit, or the clock glyphs could not be drawn
     Busy,         // another command is on the line; nothing was done
+    Interrupted,  // stopped from outside before its last frame
 };
 
 struct Outcome {
     OutcomeKind kind = OutcomeKind::Busy;
-    Message message;  // what to tell the operator (the success text when delivered)
-    QByteArray reply; // the bytes that came back for the last frame
-    quint32 ms = 0;   // the last frame's time from write to outcome
-    int frames = 0;   // frames delivered
+    Message message;       // what to tell the operator (the success text when delivered)
+    QByteArray reply;      // the first bytes that came back for the last frame
+    qint64 replyBytes = 0; // all of them
+    quint32 ms = 0;        // the last frame's time from write to outcome
+    int frames = 0;        // frames delivered
+    QByteArray clockTable; // a delivered clock download: the glyph stream the screen took
 
     bool delivered() const { return kind == OutcomeKind::Delivered; }
     static Outcome from(const Delivery& d, int frames);

@@ -1,11 +1,31 @@
 #include "screenfinder.h"
 
+#include "strings/stringtable.h"
+#include "strings/toolids.h"
+
 #include <QSet>
 #include <algorithm>
 
 namespace krn {
 
 using std::chrono::milliseconds;
+
+Message progressMessage(const FinderProgress& p)
+{
+    if (p.broadcast)
+        return Message{strings::FinderBroadcastProgress,
+                       {strings::speedArg(p.speed), QString::number(p.found)}};
+    return Message{
+        strings::FinderProgress,
+        {strings::speedArg(p.speed), QString::number(p.screen), QString::number(p.found)}};
+}
+
+Message foundMessage(const FoundScreen& f)
+{
+    return Message{strings::FinderFound,
+                   {QString::number(f.screen), strings::speedArg(f.speed), QString::number(f.ms),
+                    QString::fromLatin1(f.reply.toHex(' ').toUpper())}};
+}
 
 milliseconds ScreenFinder::lineTime(qint32 speed)
 {
@@ -63,7 +83,7 @@ milliseconds ScreenFinder::Search::waitAt(qint32 speed) const
 bool ScreenFinder::Search::probe(qint32 speed, qint32 screen, bool broadcast, milliseconds wait,
                                  milliseconds settle, ProbeReply* reply)
 {
-    if (m_finder.m_cancelled) {
+    if (m_finder.m_cancelled || (m_finder.m_stop && m_finder.m_stop->load())) {
         m_result.end = FinderEnd::Cancelled;
         return false;
     }

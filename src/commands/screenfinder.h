@@ -1,10 +1,12 @@
 #pragma once
 
+#include "core/message.h"
 #include "finderline.h"
 
 #include <QByteArray>
 #include <QList>
 #include <QtGlobal>
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <optional>
@@ -36,6 +38,10 @@ struct FinderProgress {
     int total = 0; // probes a search without answers sends
     int found = 0;
 };
+
+// What the finder is doing, and what it found, as the operator is told.
+Message progressMessage(const FinderProgress& progress);
+Message foundMessage(const FoundScreen& found);
 
 enum class FinderEnd { Finished, Cancelled, OpenFailed, LineFault };
 
@@ -75,6 +81,8 @@ public:
     // Ends the search after the probe on the line now (called from an event
     // handled while a probe waits).
     void cancel() { m_cancelled = true; }
+    // A stop asked for from outside (a signal) ends it the same way.
+    void setStop(const std::atomic<bool>* stop) { m_stop = stop; }
 
     // Bits a byte takes on the line: start, 8 data, parity, stop.
     static constexpr int BitsPerByte = 11;
@@ -98,6 +106,7 @@ private:
     class Search;
     FinderLine& m_line;
     bool m_cancelled = false;
+    const std::atomic<bool>* m_stop = nullptr;
 };
 
 } // namespace krn

@@ -76,14 +76,9 @@ std::optional<Message> Link::OpenPort(const LinkTarget& target)
         m_state.BusyFlag = 0;
         return std::nullopt;
     }
-    QString address = target.address;
-    if (address.isEmpty()) {
-        if (target.portNumber < 1)
-            return Message{strings::NoPortSelected};
-        address = m_ports.deviceFor(target.portNumber);
-        if (address.isEmpty())
-            return Message{strings::PortNumberMissing, {QString::number(target.portNumber)}};
-    }
+    QString address;
+    if (std::optional<Message> why = m_ports.resolve(target.portNumber, target.address, &address))
+        return why;
     m_settings = LineSettings{target.baudRate};
     try {
         m_line.open(address, m_settings);

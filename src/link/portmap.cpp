@@ -1,5 +1,6 @@
 #include "portmap.h"
 
+#include "core/textids.h"
 #include "serialdevices.h"
 #include "settings/settings.h"
 
@@ -56,6 +57,20 @@ QString PortMap::deviceFor(qint32 portNumber) const
     }
     return portNumber <= devices.size() ? devices.at(portNumber - 1) : QString();
 #endif
+}
+
+std::optional<Message> PortMap::resolve(qint32 portNumber, const QString& address,
+                                        QString* device) const
+{
+    *device = address;
+    if (!address.isEmpty())
+        return std::nullopt;
+    if (portNumber < 1)
+        return Message{strings::NoPortSelected};
+    *device = deviceFor(portNumber);
+    if (device->isEmpty())
+        return Message{strings::PortNumberMissing, {QString::number(portNumber)}};
+    return std::nullopt;
 }
 
 QStringList PortMap::inPortOrder(QStringList devices)

@@ -1,8 +1,11 @@
 #pragma once
 
+#include "core/message.h"
+
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
+#include <optional>
 
 namespace krn {
 
@@ -23,6 +26,10 @@ public:
 
     // Empty when the number maps to nothing.
     QString deviceFor(qint32 portNumber) const;
+    // What a command opens: `address` when given, else port `portNumber`'s
+    // device. Nothing with why there is none (no port chosen, no such port).
+    std::optional<Message> resolve(qint32 portNumber, const QString& address,
+                                   QString* device) const;
 
     static QStringList systemDevices();
     // Sorted by name, numbers in names compared as numbers (ttyUSB2 < ttyUSB10).

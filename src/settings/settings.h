@@ -9,8 +9,15 @@ namespace krn {
 
 // The layout of krntools.ini: every section, key and default the program
 // knows, with typed reads and writes. No other file spells a key.
+// The keys of [About] a front end may have to name (a remembered value it
+// cannot use).
+enum class SettingsKey { Com, Port, Screen, Color, Width, Height, Scan, Time, TimeFont, TimeSize };
+
 class Settings {
 public:
+    // "Send_Com"...: the key as the file spells it.
+    static QString keyName(SettingsKey key);
+
     explicit Settings(ProfileFile& file) : m_file(file) {}
 
     ProfileFile& file() { return m_file; }
@@ -27,8 +34,8 @@ public:
     qint32 clockLanguage() const;  // Send_Time: 0
     // Send_TimeFont, cut to 59 bytes; `fallback` when missing or empty.
     QString clockFontName(const QString& fallback) const;
-    qint32 clockFontSize() const;             // Send_TimeSize: 12
-    qint32 hardwareOption(int index) const;   // Set_No0..Set_No4: 0
+    qint32 clockFontSize() const;           // Send_TimeSize: 12
+    qint32 hardwareOption(int index) const; // Set_No0..Set_No4: 0
 
     // Writes return false when the file could not be written.
     bool setPortPosition(qint32 position);

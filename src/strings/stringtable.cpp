@@ -1,5 +1,7 @@
 #include "stringtable.h"
 
+#include "toolids.h"
+
 #include "core/failure.h"
 
 #include <algorithm>
@@ -142,8 +144,13 @@ constexpr std::array kTable{
           u"串口 %1 不支援所需的操作。請檢查轉換器和它的驅動程式。",
           u"The serial port %1 does not support a needed operation. Check the adapter and its "
           u"driver."},
-    Entry{9072, u"%1 在 %3 秒内送来了 %2：这不是显示屏的回答。请检查这个端口是否连着显示屏的线路；如果是串口服务器，请检查它的端口和设置。",
-          u"%1 在 %3 秒內送來了 %2：這不是顯示屏的回答。請檢查這個埠是否連著顯示屏的線路；如果是串列埠伺服器，請檢查它的埠和設定。",
+    Entry{9072,
+          u"%1 在 %3 秒内送来了 "
+          u"%2：这不是显示屏的回答。请检查这个端口是否连着显示屏的线路；如果是串口服务器，请检查它"
+          u"的端口和设置。",
+          u"%1 在 %3 秒內送來了 "
+          u"%2：這不是顯示屏的回答。請檢查這個埠是否連著顯示屏的線路；如果是串列埠伺服器，請檢查它"
+          u"的埠和設定。",
           u"%1 sent %2 in %3 s: this is not a screen's answer. Check that the port leads to the "
           u"screens' line; for a serial device server, check its port and settings."},
     Entry{9073, u"串口 %1 不接受奇校验。请检查转换器是否支持奇校验（有些 USB 转换器不支持）。",
@@ -205,20 +212,18 @@ constexpr std::array kTable{
           u"The command %1 changes one screen at a time, but %2 %3 names several."},
     Entry{9215, u"用 --help 查看用法。", u"用 --help 查看用法。", u"Try --help for the usage."},
     Entry{9216, u"%1 的值不能为空。", u"%1 的值不能為空。", u"%1 needs a value that is not empty."},
-    Entry{9220, u"屏号 %1，%2 bit/s，%3：%4（%5 ms）", u"屏號 %1，%2 bit/s，%3：%4（%5 ms）",
-          u"Screen %1 at %2 bit/s, %3: %4 (%5 ms)"},
+    Entry{9220, u"屏号 %1，%2，%3：%4（%5 ms）", u"屏號 %1，%2，%3：%4（%5 ms）",
+          u"Screen %1 at %2, %3: %4 (%5 ms)"},
     Entry{9221, u"屏回答了 %1，不是确认。", u"屏回答了 %1，不是確認。",
           u"The screen answered %1, not an acknowledgement."},
     Entry{9222, u"全部 %1 块屏已完成。", u"全部 %1 塊屏已完成。", u"All %1 screens done."},
     Entry{9223, u"%1 块屏中 %2 块已完成；未完成的屏号：%3。",
           u"%1 塊屏中 %2 塊已完成；未完成的屏號：%3。", u"%2 of %1 screens done; not done: %3."},
-    Entry{9224, u"屏号 %1，%2 bit/s，%3：%4", u"屏號 %1，%2 bit/s，%3：%4",
-          u"Screen %1 at %2 bit/s, %3: %4"},
+    Entry{9224, u"屏号 %1，%2，%3：%4", u"屏號 %1，%2，%3：%4", u"Screen %1 at %2, %3: %4"},
     Entry{9225, u"串口\t设备\t描述\t厂商\t序列号", u"埠\t裝置\t描述\t廠商\t序號",
           u"Port\tDevice\tDescription\tMaker\tSerial number"},
     Entry{9226, u"没有找到串口。", u"沒有找到串列埠。", u"No serial ports found."},
-    Entry{9227, u"无法打开 %1（%2 bit/s）：%3", u"無法開啟 %1（%2 bit/s）：%3",
-          u"%1 at %2 bit/s could not be opened: %3"},
+    Entry{9227, u"无法打开 %1：%2", u"無法開啟 %1：%2", u"%1 could not be opened: %2"},
     Entry{9228, u"无法写入通讯记录 %1：%2", u"無法寫入通訊記錄 %1：%2",
           u"The traffic log %1 cannot be written: %2"},
     Entry{9229,
@@ -307,15 +312,20 @@ constexpr std::array kTable{
           u"\n"
           u"Exit status: 0 every screen done, 1 a screen did not answer or refused,\n"
           u"2 usage error (nothing sent), 3 the port could not be opened."},
-    Entry{9240, u"找到屏号 %1，%2 bit/s（回答 %4，%3 ms）。",
-          u"找到屏號 %1，%2 bit/s（回答 %4，%3 ms）。",
-          u"Found screen %1 at %2 bit/s (answer %4, %3 ms)."},
+    Entry{9231, u"串口服务器自己的波特率", u"串列埠伺服器自己的鮑率",
+          u"the device server's own line speed"},
+    Entry{9232, u"已中断：%2 块屏中完成了 %1 块。", u"已中斷：%2 塊屏中完成了 %1 塊。",
+          u"Interrupted: %1 of %2 screens done."},
+    Entry{9233, u"查找已中断：已找到 %1 块屏。", u"查找已中斷：已找到 %1 塊屏。",
+          u"Search interrupted: %1 screens found."},
+    Entry{9234, u"在最后一帧之前停止（已确认 %1 帧）。", u"在最後一幀之前停止（已確認 %1 幀）。",
+          u"Stopped before its last frame (%1 frames acknowledged)."},
+    Entry{9240, u"找到屏号 %1，%2（回答 %4，%3 ms）。", u"找到屏號 %1，%2（回答 %4，%3 ms）。",
+          u"Found screen %1 at %2 (answer %4, %3 ms)."},
     Entry{9241, u"没有屏回答。", u"沒有屏回答。", u"No screen answered."},
     Entry{9242, u"找到 %1 块屏。", u"找到 %1 塊屏。", u"Screens found: %1."},
-    Entry{9243, u"%1 bit/s，屏号 %2，已找到 %3", u"%1 bit/s，屏號 %2，已找到 %3",
-          u"%1 bit/s, screen %2, found %3"},
-    Entry{9244, u"%1 bit/s，广播，已找到 %2", u"%1 bit/s，廣播，已找到 %2",
-          u"%1 bit/s, broadcast, found %2"},
+    Entry{9243, u"%1，屏号 %2，已找到 %3", u"%1，屏號 %2，已找到 %3", u"%1, screen %2, found %3"},
+    Entry{9244, u"%1，广播，已找到 %2", u"%1，廣播，已找到 %2", u"%1, broadcast, found %2"},
     Entry{9245, u"查找屏", u"查找屏", u"Find screens"},
     Entry{9246, u"查找屏(&F)...", u"查找屏(&F)...", u"&Find screens..."},
     Entry{9247, u"取消", u"取消", u"Cancel"},
@@ -371,7 +381,8 @@ constexpr std::array kTable{
           u"串列埠伺服器 %1 關閉了連線。請檢查串列埠伺服器及其串列埠線，然後重試。",
           u"The device server %1 closed the connection. Check the device server and its serial "
           u"cable, then try again."},
-    Entry{9311, u"网络连接没有打开。", u"網路連線沒有開啟。", u"The network connection is not open."},
+    Entry{9311, u"网络连接没有打开。", u"網路連線沒有開啟。",
+          u"The network connection is not open."},
     Entry{9312, u"向 %1 发送失败：%2", u"向 %1 傳送失敗：%2", u"Sending to %1 failed: %2"},
     Entry{9313,
           u"串口服务器 %1 不接受通过网络设置串口参数（RFC 2217）。请在该端口上启用 RFC 2217，"
@@ -388,8 +399,10 @@ constexpr std::array kTable{
           u"的 Telnet 模式；原始 TCP 連接埠請寫成 tcp://%1。",
           u"The device server %1 did not answer the line settings within %2 seconds. Check that "
           u"its port is set up for Telnet with RFC 2217, or write tcp://%1 for a raw TCP port."},
-    Entry{9315, u"串口服务器 %1 没有接受串口参数 %2，其串口现在为 %3。请检查它的串口是否支持该波特率。",
-          u"串列埠伺服器 %1 沒有接受串列埠參數 %2，其串列埠現在為 %3。請檢查它的串列埠是否支援該鮑率。",
+    Entry{9315,
+          u"串口服务器 %1 没有接受串口参数 %2，其串口现在为 %3。请检查它的串口是否支持该波特率。",
+          u"串列埠伺服器 %1 沒有接受串列埠參數 %2，其串列埠現在為 "
+          u"%3。請檢查它的串列埠是否支援該鮑率。",
           u"The device server %1 did not take the line settings %2; its serial port is now at "
           u"%3. Check that its serial port supports that speed."},
     // Tooltips: what each control does and what it sends.
@@ -608,6 +621,19 @@ QString render(const Message& message, Language language)
 QString render(const Message& message)
 {
     return render(message, languageFor(QLocale()));
+}
+
+TextArg speedArg(qint32 speed)
+{
+    if (speed > 0)
+        return QStringLiteral("%1 bit/s").arg(speed);
+    return TextRef{ServerSpeedPhrase};
+}
+
+QString speedText(qint32 speed, Language language)
+{
+    const TextArg arg = speedArg(speed);
+    return arg.id ? load(arg.id, language) : arg.literal;
 }
 
 } // namespace krn::strings

@@ -27,4 +27,10 @@ QString load(quint16 id);
 QString render(const Message& message, Language language);
 QString render(const Message& message);
 
+// A line speed as a result names it: "9600 bit/s"; 0 stands for the speed a
+// device server keeps for itself, which the tool did not set.
+QString speedText(qint32 speed, Language language);
+// The same as a message argument.
+TextArg speedArg(qint32 speed);
+
 } // namespace krn::strings

@@ -26,19 +26,24 @@ enum ToolId : quint16 {
     UsageEmptyValue = 9216,
 
     // Results.
-    TargetLine = 9220,   // screen, speed, command, outcome text, ms
+    TargetLine = 9220,   // screen, speed phrase, command, outcome text, ms
     RefusedReply = 9221, // the reply bytes
     SummaryAllDelivered = 9222,
     SummaryNotDelivered = 9223,
-    DryRunFrame = 9224, // screen, speed, command, hex
+    DryRunFrame = 9224, // screen, speed phrase, command, hex
     PortsHeader = 9225,
     NoPorts = 9226,
     LineNotOpened = 9227, // device, reason
     LogNotWritten = 9228, // file, reason
     HelpText = 9229,
+    SpeedPhrase = 9230,        // "%1 bit/s"
+    ServerSpeedPhrase = 9231,  // a raw device server port keeps its own
+    InterruptedSummary = 9232, // done, of
+    FinderInterrupted = 9233,  // found
+    StoppedMidCommand = 9234,  // frames acknowledged
 
     // The screen finder.
-    FinderFound = 9240, // screen, speed, ms, reply
+    FinderFound = 9240, // screen, speed phrase, ms, reply
     FinderNothingFound = 9241,
     FinderSummary = 9242,           // count
     FinderProgress = 9243,          // speed, screen, found

@@ -1,5 +1,7 @@
 #include "clockfontdialog.h"
 
+#include "commands/command.h"
+
 #include "commands/clockfont.h"
 #include "core/failure.h"
 #include "core/numtext.h"
@@ -32,7 +34,6 @@ const QStringList OfferedSizes{QStringLiteral("8"),    QStringLiteral("9"),  QSt
                                QStringLiteral("10.5"), QStringLiteral("11"), QStringLiteral("12"),
                                QStringLiteral("14"),   QStringLiteral("16"), QStringLiteral("18"),
                                QStringLiteral("20"),   QStringLiteral("24")};
-constexpr double LargestPoints = 1638;
 
 QString points(double size)
 {
@@ -180,7 +181,7 @@ QString ClockFontDialog::chosenFamily() const
 std::optional<double> ClockFontDialog::typedSize() const
 {
     const double size = leadingNumber(m_size->currentText());
-    if (!(size > 0 && size <= LargestPoints))
+    if (!(size > 0 && size <= LargestClockPoints))
         return std::nullopt;
     return size;
 }

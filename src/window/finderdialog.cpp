@@ -15,15 +15,6 @@
 
 namespace krn {
 
-namespace {
-QString foundText(const FoundScreen& f)
-{
-    return strings::load(strings::FinderFound)
-        .arg(QString::number(f.screen), QString::number(f.speed), QString::number(f.ms),
-             QString::fromLatin1(f.reply.toHex(' ').toUpper()));
-}
-} // namespace
-
 FinderDialog::FinderDialog(FinderLine& line, QWidget* parent)
     : QDialog(parent), m_line(line), m_finder(line), m_progress(new QProgressBar(this)),
       m_status(new QLabel(this)), m_list(new QListWidget(this)),
@@ -57,16 +48,11 @@ FinderDialog::FinderDialog(FinderLine& line, QWidget* parent)
     m_finder.onProgress = [this](const FinderProgress& p) {
         m_progress->setRange(0, p.total);
         m_progress->setValue(p.done);
-        m_status->setText(p.broadcast
-                              ? strings::load(strings::FinderBroadcastProgress)
-                                    .arg(QString::number(p.speed), QString::number(p.found))
-                              : strings::load(strings::FinderProgress)
-                                    .arg(QString::number(p.speed), QString::number(p.screen),
-                                         QString::number(p.found)));
+        m_status->setText(strings::render(progressMessage(p)));
     };
     m_finder.onFound = [this](const FoundScreen& f) {
         m_found << f;
-        m_list->addItem(foundText(f));
+        m_list->addItem(strings::render(foundMessage(f)));
         if (m_list->currentRow() < 0)
             m_list->setCurrentRow(0);
     };

@@ -35,8 +35,10 @@ CommandValues valuesFrom(Command command, const FormSnapshot& form, const ClockC
         break;
     }
     case Command::Panel:
-        v.panel.width = qint32(fieldNumber(strings::PanelWidthField, form.widthText, 0, 65535));
-        v.panel.height = qint32(fieldNumber(strings::PanelHeightField, form.heightText, 0, 65535));
+        v.panel.width =
+            qint32(fieldNumber(strings::PanelWidthField, form.widthText, 0, LargestPanelSide));
+        v.panel.height =
+            qint32(fieldNumber(strings::PanelHeightField, form.heightText, 0, LargestPanelSide));
         v.panel.colourPosition = form.colourPosition;
         v.panel.scanPosition = form.scanPosition;
         break;

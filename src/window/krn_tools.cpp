@@ -119,9 +119,12 @@ void KRN_Tools::wireControls()
             return std::make_unique<LinkFinderLine>(m_deps.commander->link(), target);
         },
         [this](const FoundScreen& found) {
-            m_ui.ComboNo[Baud]->setCurrentIndex(
-                m_ui.ComboNo[Baud]->findText(QString::number(found.speed)));
-            ComboNo_Click(Baud);
+            // Behind a raw device server port the speed is the server's own.
+            if (found.speed > 0) {
+                m_ui.ComboNo[Baud]->setCurrentIndex(
+                    m_ui.ComboNo[Baud]->findText(QString::number(found.speed)));
+                ComboNo_Click(Baud);
+            }
             m_ui.ComboNo[Screen]->setCurrentIndex(
                 m_ui.ComboNo[Screen]->findText(QString::number(found.screen)));
             ComboNo_Click(Screen);

@@ -1,5 +1,6 @@
 #include "listcontents.h"
 
+#include "commands/command.h"
 #include "core/textids.h"
 
 #include <array>
@@ -33,8 +34,10 @@ QStringList serialPorts()
 
 QStringList baudRates()
 {
-    return {QStringLiteral("9600"), QStringLiteral("19200"), QStringLiteral("38400"),
-            QStringLiteral("57600")};
+    QStringList items;
+    for (const qint32 speed : LineSpeeds)
+        items << QString::number(speed);
+    return items;
 }
 
 QStringList screenNumbers()
@@ -72,11 +75,14 @@ QStringList hardwareOptions(int list)
         return {QStringLiteral("左高"), QStringLiteral("左低")};
     case 2:
         return {QStringLiteral("取反"), QStringLiteral("正常")};
-    case 3:
-        return {QStringLiteral("2"), QStringLiteral("4"), QStringLiteral("8"),
-                QStringLiteral("16")};
+    case 3: {
+        QStringList counts;
+        for (const qint32 n : WiringCounts)
+            counts << QString::number(n);
+        return counts;
+    }
     case 4:
-        return numbers(1, 9, 1);
+        return numbers(1, WiringModes, 1);
     default:
         return {};
     }

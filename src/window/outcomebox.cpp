@@ -10,6 +10,7 @@ void presentOutcome(MessageSink& boxes, const Outcome& outcome)
     MessageIcon icon = MessageIcon::Exclamation;
     switch (outcome.kind) {
     case OutcomeKind::Busy:
+    case OutcomeKind::Interrupted: // the window stops nothing from outside
         return;
     case OutcomeKind::Delivered:
         title = strings::PromptTitle;

@@ -37,7 +37,9 @@ QString describe(const CliOptions& o)
     opt("height", o.height);
     opt("colour", o.colourPosition);
     opt("scan", o.scanPosition);
-    put(o.command == CliCommand::Hardware, "hw", list(o.hardware));
+    if (o.command == CliCommand::Hardware)
+        put(true, "hw", list(QList<qint32>{*o.oe, *o.byteOrder, *o.invert, *o.wraps, *o.wrapMode}));
+    put(bool(o.clockSize), "size", o.clockSize ? QString::number(*o.clockSize) : QString());
     put(o.command == CliCommand::Find, "speeds", list(o.findSpeeds));
     put(o.command == CliCommand::Find, "screens", list(o.findScreens));
     opt("wait", o.probeWaitMs);
@@ -103,16 +105,19 @@ private Q_SLOTS:
         row("--lang fr reset", "error 9208|--lang|fr|zh_CN, zh_TW, en");
         row("--json=yes reset", "error 9210|--json=yes");
         row("clock --font=", "error 9216|--font");
+        row("clock --size 10.5", "clock size=10.5");
+        row("clock --size 0", "error 9207|--size|0|0|1638");
+        row("clock --size 1e3", "error 9212|--size|1e3");
     }
     void parse()
     {
         QFETCH(QStringList, args);
         QFETCH(QString, want);
         const krn::cli::ParseResult r = krn::cli::parseCommandLine(args);
-        const QString got =
-            r.options
-                ? describe(*r.options)
-                : (QStringList{"error " + QString::number(r.error.id)} + r.error.args).join(u'|');
+        QStringList error{"error " + QString::number(r.error.id)};
+        for (const krn::TextArg& a : r.error.args)
+            error << a.literal;
+        const QString got = r.options ? describe(*r.options) : error.join(u'|');
         QCOMPARE(got, want);
     }
 
@@ -125,9 +130,9 @@ private Q_SLOTS:
             krn::cli::parseCommandLine({"--port", "%2", "reset", "--lang", "zh_CN"});
         QVERIFY(!r.options);
         QCOMPARE(r.language, krn::strings::Language::SimplifiedChinese);
-        QCOMPARE(r.error.text(*r.language),
+        QCOMPARE(krn::strings::render(r.error, *r.language),
                  "--port %2 不是串口；请给出从 1 开始的串口号或设备路径。");
-        QCOMPARE(r.error.text(krn::strings::Language::English),
+        QCOMPARE(krn::strings::render(r.error, krn::strings::Language::English),
                  "--port %2 is not a port; give a port number from 1 up or a device path.");
     }
 };

@@ -114,8 +114,8 @@ private Q_SLOTS:
     }
 
     // One connection for the batch, one line per screen in the language asked
-    // for, a summary that names the screens not done, and the traffic in the
-    // log. The times vary and are left out.
+    // for, the same words in text and JSON, a summary that names the screens
+    // not done, and the traffic in the log. The times vary and are left out.
     void batchWithSilentAndRefusingScreens()
     {
         QTemporaryDir dir;
@@ -151,7 +151,7 @@ private Q_SLOTS:
             "\n"
             R"({"command":"reset","message":"Send error!","outcome":"no-answer","screen":2,"speed":19200})"
             "\n"
-            R"({"command":"reset","message":"Send error!","outcome":"refused","reply":"15","screen":3,"speed":19200})"
+            R"({"command":"reset","message":"The screen answered 15, not an acknowledgement.","outcome":"refused","reply":"15","reply_bytes":1,"screen":3,"speed":19200})"
             "\n"
             R"({"delivered":1,"failed":[2,3],"summary":true,"targets":3})"
             "\n");
