@@ -10,6 +10,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <csignal>
 
 using krn::test::VScreenProcess;
 
@@ -259,6 +260,49 @@ private Q_SLOTS:
         screen.waitForLines(probes);
         QTest::qWait(100);
         QCOMPARE(screen.logLines().size(), probes);
+    }
+
+    void stopped_data()
+    {
+        QTest::addColumn<int>("signal");
+        QTest::newRow("SIGINT") << SIGINT;
+        QTest::newRow("SIGTERM, JSON") << SIGTERM;
+        QTest::newRow("kill -9") << SIGKILL;
+    }
+    // A batch of 20 where one screen answers, stopped after the first: it
+    // ends after the frame on the line and says how far it got; after
+    // kill -9, which nobody can clean up after, the line still opens.
+    void stopped()
+    {
+        QFETCH(int, signal);
+        QTemporaryDir dir;
+        VScreenProcess screen;
+        QVERIFY2(screen.start({"--screen", "1"}), qPrintable(screen.errorText()));
+        const QStringList line{"--lang", "en",           "--ini", dir.filePath("krntools.ini"),
+                               "--port", screen.device()};
+        QProcess p;
+        const QStringList json = signal == SIGTERM ? QStringList{"--json"} : QStringList{};
+        p.start(cliExecutable(), line + json + QStringList{"reset", "--screen", "1-20"});
+        QVERIFY(QTest::qWaitFor([&] { return p.canReadLine(); }, 10000)); // screen 1 is done
+        ::kill(pid_t(p.processId()), signal);
+        QVERIFY(p.waitForFinished(8000));
+        const QStringList out = QString::fromUtf8(p.readAll()).trimmed().split(u'\n');
+        if (signal == SIGKILL) {
+            QCOMPARE(p.exitStatus(), QProcess::CrashExit);
+        } else {
+            QCOMPARE(p.exitCode(), 128 + signal);
+            QVERIFY2(out.size() <= 3, qPrintable(out.join(u'\n'))); // at most screen 2 went on
+            QCOMPARE(
+                out.last(),
+                signal == SIGINT
+                    ? QStringLiteral("Interrupted: 1 of 20 screens done.")
+                    : QStringLiteral(
+                          R"({"delivered":1,"failed":%1,"interrupted":true,"summary":true,"targets":%2})")
+                          .arg(out.size() == 3 ? "[2]" : "[]")
+                          .arg(out.size() - 1));
+        }
+        const Run again = runCli(line + QStringList{"reset", "--screen", "1"});
+        QCOMPARE(again.status, 0);
     }
 };
 

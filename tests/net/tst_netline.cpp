@@ -4,6 +4,11 @@
 // ser2net does show is in the link-over-ser2net test.
 
 #include "core/failure.h"
+#include "core/qteventpump.h"
+#include "link/anyline.h"
+#include "link/link.h"
+#include "link/portmap.h"
+#include "link/qtserialport.h"
 #include "link/rfc2217line.h"
 #include "link/tcpline.h"
 #include "strings/stringtable.h"
@@ -65,6 +70,19 @@ public:
             [this] { return peer->state() == QAbstractSocket::UnconnectedState; }, 2000);
     }
 
+    // From the first data byte on, `bytesPerSecond` of `filler` (after
+    // `lead`, sent once) in 10 ms pieces: a broken server, or a wrong port.
+    void floodAfterData(qint64 bytesPerSecond, QByteArray lead, char filler)
+    {
+        m_flood = bytesPerSecond;
+        m_lead = std::move(lead);
+        m_filler = filler;
+        QObject::connect(&m_floodTimer, &QTimer::timeout, &m_floodTimer, [this] {
+            if (peer && peer->bytesToWrite() < 4 * 1024 * 1024)
+                send(std::exchange(m_lead, {}) + QByteArray(m_flood / 100, m_filler));
+        });
+    }
+
     QTcpSocket* peer = nullptr;
     QByteArray received; // as it came over the wire
 
@@ -73,6 +91,8 @@ private:
     {
         const QByteArray bytes = peer->readAll();
         received += bytes;
+        if (m_flood > 0 && !m_floodTimer.isActive() && bytes.contains(char(0x5A)))
+            m_floodTimer.start(10);
         QByteArray data;
         QList<TelnetEvent> events;
         m_decoder.feed(bytes, data, events);
@@ -96,6 +116,10 @@ private:
     Script m_script;
     QTcpServer m_server;
     TelnetDecoder m_decoder;
+    qint64 m_flood = 0;
+    QByteArray m_lead;
+    char m_filler = 0;
+    QTimer m_floodTimer;
 };
 
 // The failure `open` throws, or an empty message if it throws none.
@@ -201,6 +225,45 @@ private Q_SLOTS:
         }
         line->close();
         QVERIFY(server.waitForHangUp());
+    }
+
+    void flood_data()
+    {
+        QTest::addColumn<bool>("rfc2217");
+        QTest::addColumn<qint64>("rate"); // bytes a second
+        QTest::addColumn<QByteArray>("lead");
+        QTest::newRow("tcp://, 1 MB/s of data") << false << qint64(1'000'000) << QByteArray();
+        QTest::newRow("tcp://, 12 MB/s of data") << false << qint64(12'000'000) << QByteArray();
+        QTest::newRow("rfc2217://, an endless subnegotiation")
+            << true << qint64(4'000'000) << hex("fffa2c");
+    }
+    // A server that floods: the wait keeps the first 64 bytes, counts the
+    // rest, ends on time and says what it is. The frame was sent first.
+    void flood()
+    {
+        QFETCH(bool, rfc2217);
+        QFETCH(qint64, rate);
+        QFETCH(QByteArray, lead);
+        Server server(rfc2217 ? Script::Rfc2217 : Script::Raw);
+        server.floodAfterData(rate, lead, char(0x15));
+        LinkState state;
+        PortMap ports;
+        SteadyClock clock;
+        QtEventPump pump;
+        AnyLine line(std::make_unique<QtSerialPort>());
+        Link link(state, line, ports, clock, pump);
+        const QString address = server.address(rfc2217 ? "rfc2217" : "tcp");
+        QVERIFY(!link.OpenPort(LinkTarget{0, address, 9600, 1}));
+        QElapsedTimer took;
+        took.start();
+        const Delivery d = link.SendFrame(1, 0x0A, hex("00"), AckWait{1000ms});
+        QVERIFY2(took.elapsed() < 1500, qPrintable(QString::number(took.elapsed())));
+        QCOMPARE(d.kind, DeliveryKind::LineFault);
+        QCOMPARE(int(d.message.id), int(strings::LineFlood));
+        QCOMPARE(d.message.args.value(0).literal, address);
+        QVERIFY(d.reply.size() <= ReplyKept);
+        QCOMPARE(d.reply.isEmpty(), rfc2217); // a subnegotiation holds no data
+        QVERIFY(server.received.contains(hex("5aa50701000a00f3")));
     }
 
     void rfc2217SetupFailures_data()

@@ -2,6 +2,8 @@
 // rfc2217:// or tcp:// address of ser2net, the serial device server, in front
 // of the virtual screen's pty. The link behaves as over a serial port.
 
+#include "commands/linkfinderline.h"
+#include "commands/screenfinder.h"
 #include "core/failure.h"
 #include "core/programvalues.h"
 #include "core/qteventpump.h"
@@ -71,8 +73,10 @@ struct Ser2net {
         return false;
     }
     // `accepter`: "tcp" or "telnet(rfc2217),tcp". The device is set to
-    // 9600n81, unlike every command's settings, so a test sees who set them.
-    bool start(const QString& accepter, const QString& device)
+    // `settings`, by default 9600n81, unlike every command's settings, so a
+    // test sees who set them.
+    bool start(const QString& accepter, const QString& device,
+               const QString& settings = QStringLiteral("9600n81"))
     {
         const QString program = QStandardPaths::findExecutable(
             QStringLiteral("ser2net"), qEnvironmentVariable("PATH").split(u':') << "/usr/sbin");
@@ -87,10 +91,10 @@ struct Ser2net {
         if (!file.open(QIODevice::WriteOnly) ||
             file.write(QStringLiteral("connection: &screen\n"
                                       "  accepter: %1,127.0.0.1,%2\n"
-                                      "  connector: serialdev,%3,9600n81,local\n")
+                                      "  connector: serialdev,%3,%4,local\n")
                            .arg(accepter)
                            .arg(port)
-                           .arg(device)
+                           .arg(device, settings)
                            .toUtf8()) < 0)
             return qWarning("cannot write %s", qPrintable(config)), false;
         file.close();
@@ -135,12 +139,13 @@ struct Rig {
     Ser2net server;
 
     // ser2net on the virtual screen, and port 3 mapped to it.
-    bool start(bool rfc2217, const QStringList& screenOptions = {})
+    bool start(bool rfc2217, const QStringList& screenOptions = {},
+               const QString& serverSettings = QStringLiteral("9600n81"))
     {
         if (!screen.start(screenOptions))
             return qWarning("%s", qPrintable(screen.errorText())), false;
         return server.start(rfc2217 ? QStringLiteral("telnet(rfc2217),tcp") : QStringLiteral("tcp"),
-                            screen.device()) &&
+                            screen.device(), serverSettings) &&
                settings.setPortMapping(3, QStringLiteral("%1://127.0.0.1:%2")
                                               .arg(QLatin1String(rfc2217 ? "rfc2217" : "tcp"))
                                               .arg(server.port));
@@ -239,6 +244,38 @@ private Q_SLOTS:
             QCOMPARE(int(f.message().id), int(strings::NetClosedWhileOpening));
         }
         QCOMPARE(int(rig.send().kind), int(DeliveryKind::Acknowledged));
+    }
+
+    void finder_data()
+    {
+        QTest::addColumn<bool>("rfc2217");
+        QTest::addColumn<QString>("found");
+        QTest::newRow("rfc2217:// starting at 9600") << true << "19200:1 19200:2 19200:3";
+        QTest::newRow("tcp://, the server at 19200") << false << "0:1 0:2 0:3";
+    }
+    // Three paced screens at 19200 behind the device server: over RFC 2217
+    // the speed changes on the open connection and exactly the three are
+    // named, three runs of three; over the raw port, at the server's own speed.
+    void finder()
+    {
+        QFETCH(bool, rfc2217);
+        QFETCH(QString, found);
+        Rig rig;
+        QVERIFY(rig.start(rfc2217, {"--screen", "1,2,3", "--speed", "19200", "--pace"},
+                          rfc2217 ? QStringLiteral("9600n81") : QStringLiteral("19200o81")));
+        for (int run = 0; run < (rfc2217 ? 3 : 1); ++run) {
+            LinkFinderLine line(rig.link, LinkTarget{3, {}, 9600, 0});
+            ScreenFinder finder(line);
+            FinderPlan plan;
+            plan.speeds = {9600, 19200};
+            plan.screens = {0, 1, 2, 3, 4, 5};
+            const FinderResult r = finder.run(plan);
+            QStringList names;
+            for (const FoundScreen& f : r.found)
+                names << QStringLiteral("%1:%2").arg(f.speed).arg(f.screen);
+            QCOMPARE(names.join(u' '), found);
+            QCOMPARE(r.end, FinderEnd::Finished);
+        }
     }
 };
 
