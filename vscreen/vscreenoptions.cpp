@@ -31,28 +31,38 @@ std::optional<AnswerMode> answerMode(const QString& text)
     return std::nullopt;
 }
 
-// "N[:MODE],..." with every number once; modes left out are `fallback`.
+// "N[:MODE],..." with every number once, N also a range "1-32" whose
+// screens share the mode; modes left out are `fallback`.
 std::optional<std::vector<ScreenSetup>> screenList(const QString& text, AnswerMode fallback,
                                                    QString* error)
 {
     std::vector<ScreenSetup> screens;
     for (const QString& item : text.split(QLatin1Char(','))) {
-        const std::optional<int> value = number(item.section(QLatin1Char(':'), 0, 0), 0, 255);
+        const QString numbers = item.section(QLatin1Char(':'), 0, 0);
+        const std::optional<int> first = number(numbers.section(QLatin1Char('-'), 0, 0), 0, 255);
+        const std::optional<int> last =
+            numbers.contains(QLatin1Char('-'))
+                ? number(numbers.section(QLatin1Char('-'), 1), first.value_or(0), 255)
+                : first;
         const QString modeText = item.section(QLatin1Char(':'), 1);
         const std::optional<AnswerMode> mode =
             item.contains(QLatin1Char(':')) ? answerMode(modeText) : fallback;
-        if (!value || !mode || item.count(QLatin1Char(':')) > 1) {
-            *error = QStringLiteral("--screen needs numbers from 0 to 255, each with an optional "
-                                    ":ack, :silent, :nak or :garbage, not \"%1\"")
+        if (!first || !last || !mode || item.count(QLatin1Char(':')) > 1 ||
+            numbers.count(QLatin1Char('-')) > 1) {
+            *error = QStringLiteral("--screen needs numbers from 0 to 255 or ranges such as 1-32, "
+                                    "each with an optional :ack, :silent, :nak or :garbage, not "
+                                    "\"%1\"")
                          .arg(item);
             return std::nullopt;
         }
-        for (const ScreenSetup& earlier : screens)
-            if (earlier.number == *value) {
-                *error = QStringLiteral("--screen names %1 twice").arg(*value);
-                return std::nullopt;
-            }
-        screens.push_back({static_cast<quint8>(*value), *mode});
+        for (int n = *first; n <= *last; ++n) {
+            for (const ScreenSetup& earlier : screens)
+                if (earlier.number == n) {
+                    *error = QStringLiteral("--screen names %1 twice").arg(n);
+                    return std::nullopt;
+                }
+            screens.push_back({static_cast<quint8>(n), *mode});
+        }
     }
     return screens;
 }
@@ -101,7 +111,7 @@ std::optional<VScreenOptions> VScreenOptions::parse(const QStringList& arguments
     const QCommandLineOption screen(
         QStringLiteral("screen"),
         QStringLiteral("Screen numbers on the line, each answering its own, a mode of its own "
-                       "after a colon (1,5:silent,7). Default 1."),
+                       "after a colon; a range holds many (1,5:silent,7,10-40). Default 1."),
         QStringLiteral("N[:MODE],..."), QStringLiteral("1"));
     const QCommandLineOption link(QStringLiteral("link"),
                                   QStringLiteral("Make PATH a symbolic link to the device."),

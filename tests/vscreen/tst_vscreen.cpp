@@ -442,7 +442,10 @@ private Q_SLOTS:
         row("--screen 0,254:nak,7 --mode silent --speed 57600 --pace --listen [::1]:0",
             "0:1 254:2 7:1 57600 pace pty ::1:0");
         row("--listen localhost:7001 --no-pty", "1:0 0 127.0.0.1:7001");
+        row("--screen 3-5:nak,9", "3:2 4:2 5:2 9:0");
         row("--screen 1,2,1", "--screen names 1 twice");
+        row("--screen 1-4,3", "--screen names 3 twice");
+        row("--screen 5-3", "--screen needs numbers");
         row("--screen 3:loud", "--screen needs numbers");
         row("--screen 256", "--screen needs numbers");
         row("--screen 1,,2", "--screen needs numbers");
