@@ -18,10 +18,17 @@ struct CommandWord {
 };
 
 constexpr std::array kCommands{
-    CommandWord{CliCommand::Ports, "ports", 0}, CommandWord{CliCommand::Reset, "reset", 0},
-    CommandWord{CliCommand::Speed, "speed", 1}, CommandWord{CliCommand::Number, "number", 1},
-    CommandWord{CliCommand::Panel, "panel", 0}, CommandWord{CliCommand::Hardware, "hardware", 0},
-    CommandWord{CliCommand::Clock, "clock", 0}, CommandWord{CliCommand::Find, "find", 0},
+    CommandWord{CliCommand::Ports, "ports", 0},
+    CommandWord{CliCommand::Reset, "reset", 0},
+    CommandWord{CliCommand::Speed, "speed", 1},
+    CommandWord{CliCommand::Number, "number", 1},
+    CommandWord{CliCommand::Panel, "panel", 0},
+    CommandWord{CliCommand::Hardware, "hardware", 0},
+    CommandWord{CliCommand::Clock, "clock", 0},
+    CommandWord{CliCommand::Find, "find", 0},
+    CommandWord{CliCommand::Plan, "plan", 1},
+    CommandWord{CliCommand::Apply, "apply", 1},
+    CommandWord{CliCommand::Commission, "commission", 1},
 };
 
 // Which commands an option belongs to.

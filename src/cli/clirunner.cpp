@@ -19,6 +19,7 @@
 #include "report.h"
 #include "settings/profilefile.h"
 #include "settings/settings.h"
+#include "siterunner.h"
 #include "strings/stringtable.h"
 #include "strings/toolids.h"
 
@@ -442,7 +443,14 @@ int Runner::find()
 int runCommandLine(const CliOptions& options, strings::Language language,
                    const QString& settingsPath, CliIo io)
 {
-    return Runner(options, language, settingsPath, io).run();
+    switch (options.command) {
+    case CliCommand::Plan:
+    case CliCommand::Apply:
+    case CliCommand::Commission:
+        return runSite(options, language, settingsPath, io);
+    default:
+        return Runner(options, language, settingsPath, io).run();
+    }
 }
 
 } // namespace krn::cli

@@ -35,11 +35,14 @@ int main(int argc, char* argv[])
         arguments << QString::fromLocal8Bit(argv[i]);
     const krn::cli::ParseResult parsed = krn::cli::parseCommandLine(arguments);
 
-    // Only the clock download draws glyphs and needs fonts; without a display
-    // server it draws off-screen.
-    const bool drawsGlyphs = parsed.options &&
-                             parsed.options->command == krn::cli::CliCommand::Clock &&
-                             !parsed.options->help && !parsed.options->version;
+    // The clock download (also a site file's) draws glyphs and needs fonts;
+    // without a display server it draws off-screen.
+    using krn::cli::CliCommand;
+    const bool drawsGlyphs = parsed.options && !parsed.options->help && !parsed.options->version &&
+                             (parsed.options->command == CliCommand::Clock ||
+                              parsed.options->command == CliCommand::Plan ||
+                              parsed.options->command == CliCommand::Apply ||
+                              parsed.options->command == CliCommand::Commission);
     if (drawsGlyphs && !displayServerReachable() && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     std::unique_ptr<QCoreApplication> app;

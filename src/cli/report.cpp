@@ -75,14 +75,8 @@ TargetReport targetReport(qint32 screen, qint32 speed, const QString& command,
     case OutcomeKind::Busy:
         break;
     }
-    if (r.outcome == TargetOutcome::Refused)
-        r.detail = strings::load(strings::RefusedReply, language)
-                       .arg(hexBytes(outcome.reply, outcome.replyBytes));
-    else if (r.outcome == TargetOutcome::Interrupted)
-        r.detail = strings::load(strings::StoppedMidCommand, language).arg(outcome.frames);
-    else
-        // The engine's words may hold line breaks meant for a box; a report is one line.
-        r.detail = strings::render(outcome.message, language).simplified();
+    // The engine's words may hold line breaks meant for a box; a report is one line.
+    r.detail = strings::render(reportMessage(outcome), language).simplified();
     return r;
 }
 

@@ -4,6 +4,7 @@
 #include "core/textids.h"
 #include "glyphs.h"
 #include "link/traffic.h"
+#include "strings/toolids.h"
 
 #include <QScopeGuard>
 
@@ -34,6 +35,22 @@ Outcome Outcome::from(const Delivery& d, int frames)
         break;
     }
     return o;
+}
+
+Message reportMessage(const Outcome& o)
+{
+    switch (o.kind) {
+    case OutcomeKind::Refused: {
+        QString hex = QString::fromLatin1(o.reply.toHex(' ').toUpper());
+        if (o.replyBytes > o.reply.size())
+            hex += QStringLiteral(" (+%1 bytes)").arg(o.replyBytes - o.reply.size());
+        return Message{strings::RefusedReply, {hex}};
+    }
+    case OutcomeKind::Interrupted:
+        return Message{strings::StoppedMidCommand, {QString::number(o.frames)}};
+    default:
+        return o.message;
+    }
 }
 
 Commander::Commander(Link& link, EventPump& pump) : m_link(link), m_pump(pump) {}

@@ -20,6 +20,11 @@ enum class OutcomeKind {
     Interrupted,  // stopped from outside before its last frame
 };
 
+struct Outcome;
+// What an outcome says in a report line: its message, a refusal with the
+// bytes that came back, a stop with the frames that went.
+Message reportMessage(const Outcome& outcome);
+
 struct Outcome {
     OutcomeKind kind = OutcomeKind::Busy;
     Message message;       // what to tell the operator (the success text when delivered)

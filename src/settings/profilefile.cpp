@@ -1,5 +1,7 @@
 #include "profilefile.h"
 
+#include "core/encoding.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -68,16 +70,7 @@ bool isUtf8(QByteArrayView bytes)
 // Older Chinese Windows installations stored values in the ANSI code page.
 QString decode(QByteArrayView bytes)
 {
-    if (isAscii(bytes))
-        return QString::fromLatin1(bytes);
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8(bytes);
-    if (!utf8.hasError())
-        return text;
-    QStringDecoder gb18030("GB18030");
-    if (gb18030.isValid())
-        return gb18030(bytes);
-    return QString::fromLocal8Bit(bytes);
+    return isAscii(bytes) ? QString::fromLatin1(bytes) : decodeUtf8OrGb18030(bytes);
 }
 
 bool sameName(QByteArrayView stored, QStringView wanted)
