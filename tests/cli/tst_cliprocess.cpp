@@ -3,6 +3,7 @@
 
 #include "krn_version.h"
 #include "settings/profilefile.h"
+#include "support/cliprocess.h"
 #include "support/vscreenprocess.h"
 
 #include <QJsonDocument>
@@ -16,38 +17,9 @@ using krn::test::VScreenProcess;
 
 namespace {
 
-struct Run {
-    int status = -1;
-    QString out;
-    QString err;
-};
-
-QString cliExecutable()
-{
-    const QString path = qEnvironmentVariable("KRN_CLI");
-    return path.isEmpty() ? QCoreApplication::applicationDirPath() + "/../krntools-cli" : path;
-}
-
-// Runs the tool to its end; the wait handles events, so the virtual
-// screen's output keeps flowing meanwhile.
-Run runCli(const QStringList& arguments)
-{
-    QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        env.remove(name); // the tool needs no display, not even for the clock's glyphs
-    env.insert("LC_ALL", "en_US.UTF-8");
-    p.setProcessEnvironment(env);
-    p.start(cliExecutable(), arguments);
-    if (!QTest::qWaitFor([&] { return p.state() == QProcess::NotRunning; }, 60000)) {
-        p.kill();
-        p.waitForFinished(2000);
-        return {};
-    }
-    return Run{p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-               QString::fromUtf8(p.readAllStandardOutput()),
-               QString::fromUtf8(p.readAllStandardError())};
-}
+using Run = krn::test::CliRun;
+using krn::test::cliExecutable;
+using krn::test::runCli;
 
 } // namespace
 

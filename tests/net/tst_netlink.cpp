@@ -16,6 +16,7 @@
 #include "settings/profilefile.h"
 #include "settings/settings.h"
 #include "support/cputime.h"
+#include "support/ser2net.h"
 #include "support/vscreenprocess.h"
 
 #include <QElapsedTimer>
@@ -32,6 +33,7 @@
 #include <unistd.h>
 
 using namespace krn;
+using krn::test::Ser2net;
 using krn::test::VScreenProcess;
 
 namespace {
@@ -48,81 +50,6 @@ termios ptySettings(const QString& device)
     return t;
 }
 
-// ser2net as our child: one connection from a free port on 127.0.0.1 to a
-// serial device, stopped by its process id.
-struct Ser2net {
-    QTemporaryDir dir;
-    QProcess process;
-    quint16 port = 0;
-
-    ~Ser2net() { stop(); }
-    // Seen in the kernel's table rather than by connecting: a connection
-    // would make ser2net open the serial device.
-    bool listening() const
-    {
-        QFile table(QStringLiteral("/proc/net/tcp"));
-        const QByteArray local =
-            "0100007F:" + QByteArray::number(port, 16).toUpper().rightJustified(4, '0');
-        if (!table.open(QIODevice::ReadOnly))
-            return false;
-        for (const QByteArray& line : table.readAll().split('\n')) {
-            const QList<QByteArray> fields = line.simplified().split(' ');
-            if (fields.size() > 3 && fields[1] == local && fields[3] == "0A") // LISTEN
-                return true;
-        }
-        return false;
-    }
-    // `accepter`: "tcp" or "telnet(rfc2217),tcp". The device is set to
-    // `settings`, by default 9600n81, unlike every command's settings, so a
-    // test sees who set them.
-    bool start(const QString& accepter, const QString& device,
-               const QString& settings = QStringLiteral("9600n81"))
-    {
-        const QString program = QStandardPaths::findExecutable(
-            QStringLiteral("ser2net"), qEnvironmentVariable("PATH").split(u':') << "/usr/sbin");
-        { // A free port: the system picks one, ser2net takes it over.
-            QTcpServer probe;
-            probe.listen(QHostAddress::LocalHost);
-            port = probe.serverPort();
-        }
-        // "local": a pty has no modem lines to watch.
-        const QString config = dir.filePath(QStringLiteral("ser2net.yaml"));
-        QFile file(config);
-        if (!file.open(QIODevice::WriteOnly) ||
-            file.write(QStringLiteral("connection: &screen\n"
-                                      "  accepter: %1,127.0.0.1,%2\n"
-                                      "  connector: serialdev,%3,%4,local\n")
-                           .arg(accepter)
-                           .arg(port)
-                           .arg(device, settings)
-                           .toUtf8()) < 0)
-            return qWarning("cannot write %s", qPrintable(config)), false;
-        file.close();
-        // Should the test crash, ser2net must not outlive it.
-        process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGTERM); });
-        process.setProcessChannelMode(QProcess::MergedChannels);
-        // -n: in the foreground (our child, our pid); -u: no lock files.
-        process.start(program, {"-n", "-u", "-c", config, "-P", dir.filePath("ser2net.pid")});
-        if (QTest::qWaitFor(
-                [this] { return listening() || process.state() == QProcess::NotRunning; }, 5000) &&
-            listening())
-            return true;
-        qWarning("ser2net (scripts/deps.sh installs it) did not listen on %d: %s", port,
-                 process.readAll().constData());
-        stop();
-        return false;
-    }
-    void stop()
-    {
-        if (process.state() == QProcess::NotRunning)
-            return;
-        process.terminate(); // SIGTERM to its process id
-        if (!process.waitForFinished(3000)) {
-            process.kill();
-            process.waitForFinished(1000);
-        }
-    }
-};
 
 // What the app wires together in main(), with the line that picks by address.
 struct Rig {
@@ -146,9 +73,7 @@ struct Rig {
             return qWarning("%s", qPrintable(screen.errorText())), false;
         return server.start(rfc2217 ? QStringLiteral("telnet(rfc2217),tcp") : QStringLiteral("tcp"),
                             screen.device(), serverSettings) &&
-               settings.setPortMapping(3, QStringLiteral("%1://127.0.0.1:%2")
-                                              .arg(QLatin1String(rfc2217 ? "rfc2217" : "tcp"))
-                                              .arg(server.port));
+               settings.setPortMapping(3, server.url(rfc2217));
     }
     std::optional<Message> open(qint32 baud = 9600)
     {
