@@ -1,63 +1,82 @@
-// Prints how long krntools-cli takes to find a screen of unknown speed and
-// number against a paced virtual screen (answers come when a real line would
-// bring them), next to what the same search costs at the window's 3000 ms per
-// unanswered try. Figures only; it never fails on speed.
+// Prints how long the screen finder takes against paced virtual screens
+// (answers come when a real line would bring them), as a ratio to the time
+// the probes and answers need on the wire, at the worst corners of speed and
+// number; each corner with the margin learned from the answers heard and with
+// the fixed 30 ms margin, in the same run. Figures only; it never fails on
+// speed.
 
+#include "commands/engine.h"
+#include "commands/linkfinderline.h"
+#include "commands/screenfinder.h"
+#include "support/ser2net.h"
 #include "support/vscreenprocess.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QEventLoop>
-#include <QProcess>
-#include <QTimer>
 #include <cstdio>
+
+using namespace krn;
 
 namespace {
 
-constexpr int Speeds[] = {9600, 19200, 38400, 57600};
-constexpr int NumbersPerSpeed = 255; // 0..254
-constexpr double WindowTryMs = 3000;
+constexpr int Numbers = 255; // 0..254
 
-// The window tries one (speed, number) at a time in list order, 3000 ms per
-// unanswered try, so finding screen `number` at `speed` costs every try before.
-double windowSearchMs(int speed, int number)
+// The probe's and the answer's time on the wire at `speed`, unrounded.
+double lineMs(qint32 speed)
 {
-    int tries = 0;
-    for (const int s : Speeds) {
-        if (s == speed)
-            return (tries + number) * WindowTryMs;
-        tries += NumbersPerSpeed;
-    }
-    return -1;
+    return double((ScreenFinder::ProbeFrameBytes + ScreenFinder::AnswerBytes) *
+                  ScreenFinder::BitsPerByte) *
+           1000.0 / speed;
 }
 
-struct Found {
-    double ms = -1;
-    int probes = 0;
+struct Corner {
+    const char* name;
+    QStringList screen;   // the virtual screen's options
+    bool through = false; // through ser2net over RFC 2217
 };
 
-// Runs `find --first` and takes the time until the screen is reported.
-Found findOnce(const QString& cli, const QString& device)
+struct Run {
+    double ms = -1; // until the screen was found, or the whole search
+    int probes = 0;
+    QString found;
+};
+
+Run search(const QString& address, bool learn)
 {
-    QProcess p;
+    LinkState state;
+    Engine engine(state, nullptr);
+    LinkFinderLine line(engine.link, LinkTarget{0, address, 9600, 0});
+    ScreenFinder finder(line);
+    FinderPlan plan;
+    plan.first = true;
+    plan.learnMargin = learn;
+    Run run;
     QElapsedTimer clock;
-    Found found;
-    QObject::connect(&p, &QProcess::readyReadStandardOutput, &p, [&] {
-        if (found.ms < 0 && p.readAllStandardOutput().contains("\"found\""))
-            found.ms = double(clock.nsecsElapsed()) / 1e6;
-    });
+    finder.onFound = [&](const FoundScreen& f) {
+        run.ms = double(clock.nsecsElapsed()) / 1e6;
+        run.found = QStringLiteral("%1 at %2").arg(f.screen).arg(f.speed);
+    };
     clock.start();
-    p.start(cli, {"--json", "--ini", "/dev/null/none.ini", "--port", device, "find", "--first"});
-    QEventLoop loop;
-    QObject::connect(&p, &QProcess::finished, &loop, &QEventLoop::quit);
-    QTimer::singleShot(300000, &loop, &QEventLoop::quit);
-    if (p.state() != QProcess::NotRunning)
-        loop.exec();
-    if (p.state() != QProcess::NotRunning) {
-        p.kill();
-        p.waitForFinished();
+    const FinderResult r = finder.run(plan);
+    if (run.ms < 0)
+        run.ms = double(clock.nsecsElapsed()) / 1e6;
+    run.probes = r.probes;
+    return run;
+}
+
+// The wire time of the probes a search sends up to the screen (or all of
+// them): the four broadcasts, then whole speeds until the screen's.
+double lineLimitMs(qint32 speed, bool found)
+{
+    double ms = 0;
+    for (const qint32 s : {9600, 19200, 38400, 57600})
+        ms += lineMs(s); // the broadcasts
+    for (const qint32 s : {9600, 19200, 38400, 57600}) {
+        ms += Numbers * lineMs(s);
+        if (found && s == speed)
+            break;
     }
-    return found;
+    return ms;
 }
 
 } // namespace
@@ -65,35 +84,45 @@ Found findOnce(const QString& cli, const QString& device)
 int main(int argc, char* argv[])
 {
     QCoreApplication app(argc, argv);
-    QString cli = qEnvironmentVariable("KRN_CLI");
-    if (cli.isEmpty())
-        cli = QCoreApplication::applicationDirPath() + "/../krntools-cli";
-
-    std::printf("%-46s %12s %16s %9s\n", "screen (paced line)", "krntools-cli", "window 3000 ms",
-                "speed-up");
-    for (const int speed : {57600, 9600}) {
-        for (const bool broadcast : {true, false}) {
-            krn::test::VScreenProcess screen;
-            QStringList args{"--pace", "--speed", QString::number(speed), "--screen", "254"};
-            if (broadcast)
-                args << "--broadcast-ack";
-            if (!screen.start(args)) {
+    const QList<Corner> corners{
+        {"9600 bit/s, 254, answers broadcasts",
+         {"--screen", "254", "--speed", "9600", "--pace", "--broadcast-ack"}},
+        {"9600 bit/s, 254, answers broadcasts, ser2net",
+         {"--screen", "254", "--speed", "9600", "--pace", "--broadcast-ack"},
+         true},
+        {"9600 bit/s, 254, silent to broadcasts", {"--screen", "254", "--speed", "9600", "--pace"}},
+        {"57600 bit/s, 254, silent to broadcasts",
+         {"--screen", "254", "--speed", "57600", "--pace"}},
+        {"an empty line", {"--screen", "1", "--mode", "silent", "--pace"}},
+    };
+    std::printf("%-46s %-8s %9s %9s %7s %7s  %s\n", "corner (paced line)", "margin", "time", "wire",
+                "ratio", "probes", "found");
+    // An argument picks the corners whose name holds it.
+    const QString only = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QString();
+    for (const Corner& c : corners) {
+        if (!QLatin1String(c.name).contains(only))
+            continue;
+        for (const bool learn : {true, false}) {
+            test::VScreenProcess screen;
+            if (!screen.start(c.screen)) {
                 std::fprintf(stderr, "cannot start the virtual screen: %s\n",
                              qPrintable(screen.errorText()));
                 return 1;
             }
-            const Found f = findOnce(cli, screen.device());
-            screen.stop();
-            const double window = windowSearchMs(speed, 254);
-            const QString name = QStringLiteral("%1 bit/s, number 254, %2")
-                                     .arg(speed)
-                                     .arg(broadcast ? "answers broadcast" : "silent to broadcast");
-            if (f.ms < 0)
-                std::printf("%-46s %12s %14.0f s %9s\n", qPrintable(name), "not found",
-                            window / 1000, "-");
-            else
-                std::printf("%-46s %10.1f s %14.0f s %8.0fx\n", qPrintable(name), f.ms / 1000,
-                            window / 1000, window / f.ms);
+            test::Ser2net server;
+            QString address = screen.device();
+            if (c.through) {
+                if (!server.start(QStringLiteral("telnet(rfc2217),tcp"), screen.device()))
+                    return 1;
+                address = server.url(true);
+            }
+            const Run r = search(address, learn);
+            const int speedAt = c.screen.indexOf("--speed");
+            const qint32 speed = speedAt >= 0 ? c.screen.at(speedAt + 1).toInt() : 0;
+            const double limit = lineLimitMs(speed, !r.found.isEmpty());
+            std::printf("%-46s %-8s %7.2f s %7.2f s %7.2f %7d  %s\n", c.name,
+                        learn ? "learned" : "30 ms", r.ms / 1000, limit / 1000, r.ms / limit,
+                        r.probes, r.found.isEmpty() ? "nothing" : qPrintable(r.found));
             std::fflush(stdout);
         }
     }

@@ -1,9 +1,12 @@
 // Prints what the acknowledgement wait costs: processor time during an
-// unanswered 3000 ms wait (ours against a literal busy-poll loop) and the
-// acknowledgement latency against the virtual screen. Figures only; it never
-// fails on speed.
+// unanswered 3000 ms wait (ours against a literal busy-poll loop), the
+// acknowledgement latency against the virtual screen, and a batch of 255
+// paced screens at 9600 bit/s on the pty itself against the same batch
+// through ser2net over RFC 2217, with the latency on each kind of line.
+// Figures only; it never fails on speed.
 
-#include "support/linkrig.h"
+#include "commands/engine.h"
+#include "support/ser2net.h"
 #include "support/vscreenprocess.h"
 
 #include <QCoreApplication>
@@ -27,9 +30,46 @@ double cpuMs()
            (u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e3;
 }
 
-struct Rig : test::LinkRig {
-    explicit Rig(const QString& device) { mapPort1(device); }
+// The engine on one device or address.
+struct Rig {
+    explicit Rig(const QString& address) : address(address) {}
+    std::optional<Message> open(qint32 speed)
+    {
+        return engine.link.OpenPort(LinkTarget{0, address, speed, 1});
+    }
+    QString address;
+    LinkState state;
+    Engine engine{state, nullptr};
+    Link& link = engine.link;
 };
+
+struct Batch {
+    double totalMs = 0;
+    std::vector<double> us; // each frame from the call to its return, sorted
+    int failures = 0;
+    double pct(double p) const { return us.empty() ? 0 : us[size_t(p * double(us.size() - 1))]; }
+};
+
+// A reset to each of the screens 0..254, one connection.
+Batch batch(const QString& address)
+{
+    Batch b;
+    Rig rig(address);
+    if (rig.open(9600))
+        return b;
+    QElapsedTimer all;
+    all.start();
+    for (qint32 screen = 0; screen <= 254; ++screen) {
+        QElapsedTimer t;
+        t.start();
+        b.failures += rig.link.SendFrame(screen, 10, QByteArray(1, '\0')).delivered() ? 0 : 1;
+        b.us.push_back(double(t.nsecsElapsed()) / 1e3);
+    }
+    b.totalMs = double(all.nsecsElapsed()) / 1e6;
+    rig.link.ClosePort();
+    std::sort(b.us.begin(), b.us.end());
+    return b;
+}
 
 bool startScreen(test::VScreenProcess& vs, const QStringList& args)
 {
@@ -54,7 +94,7 @@ int main(int argc, char** argv)
     double oursCpu = 0, oursWall = 0;
     {
         Rig rig(silent.device());
-        rig.link.OpenPort(LinkTarget{1, {}, 9600, 1});
+        rig.open(9600);
         QElapsedTimer wall;
         const double c0 = cpuMs();
         wall.start();
@@ -97,7 +137,7 @@ int main(int argc, char** argv)
     int failures = 0;
     {
         Rig rig(acking.device());
-        rig.link.OpenPort(LinkTarget{1, {}, 57600, 1});
+        rig.open(57600);
         for (int i = 0; i < frames; ++i) {
             QElapsedTimer t;
             t.start();
@@ -109,6 +149,19 @@ int main(int argc, char** argv)
     }
     acking.stop();
     std::sort(us.begin(), us.end());
+
+    // 4. 255 paced screens at 9600: the pty itself, then ser2net over RFC 2217.
+    test::VScreenProcess paced;
+    const QStringList pacedArgs{"--screen", "0-254", "--pace", "--speed", "9600"};
+    if (!startScreen(paced, pacedArgs))
+        return 1;
+    const Batch onPty = batch(paced.device());
+    test::Ser2net server;
+    Batch overRfc2217;
+    if (server.start(QStringLiteral("telnet(rfc2217),tcp"), paced.device()))
+        overRfc2217 = batch(server.url(true));
+    server.stop();
+    paced.stop();
     const auto pct = [&](double p) { return us[size_t(p * double(us.size() - 1))]; };
 
     std::printf(
@@ -120,5 +173,11 @@ int main(int argc, char** argv)
     std::printf("acknowledgement latency, %d frames (%d unacknowledged): median %.0f us, "
                 "p99 %.0f us, max %.0f us\n",
                 frames, failures, pct(0.5), pct(0.99), us.back());
+    for (const auto& [name, b] : {std::pair{"pty", &onPty}, {"rfc2217 via ser2net", &overRfc2217}})
+        std::printf("255 paced screens at 9600, %-19s: %7.0f ms (%d unacknowledged); "
+                    "acknowledgement p50 %.0f us, p99 %.0f us\n",
+                    name, b->totalMs, b->failures, b->pct(0.5), b->pct(0.99));
+    if (onPty.totalMs > 0)
+        std::printf("ser2net batch / pty batch: %.2f\n", overRfc2217.totalMs / onPty.totalMs);
     return 0;
 }

@@ -68,8 +68,12 @@ protected:
     bool waitUntil(const std::function<bool()>& done);
     // Starts the time of a step that waits for the server.
     void startStep() { m_stepDeadline = QDeadlineTimer(m_limit, Qt::PreciseTimer); }
-    // A round trip to the server just measured: the largest is kept.
-    void noteRoundTrip(std::chrono::microseconds rtt) { m_roundTrip = std::max(m_roundTrip, rtt); }
+    // A round trip to the server just measured. The smallest is kept: it is
+    // the network's own, without the server's work on a request.
+    void noteRoundTrip(std::chrono::microseconds rtt)
+    {
+        m_roundTrip = m_roundTrip.count() > 0 ? std::min(m_roundTrip, rtt) : rtt;
+    }
     bool connected() const { return m_socket.state() == QAbstractSocket::ConnectedState; }
     const QString& hostPort() const { return m_hostPort; }
     // The limit in seconds for a message: "5", "0.5".
