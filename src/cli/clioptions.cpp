@@ -1,5 +1,6 @@
 #include "clioptions.h"
 
+#include "link/netaddress.h"
 #include "numberlist.h"
 #include "strings/toolids.h"
 
@@ -13,23 +14,29 @@ namespace {
 
 struct CommandWord {
     CliCommand command;
-    const char* word;
-    int arguments; // positional arguments after the word
+    std::optional<Command> engine; // the controller command it sends, which names it
+    const char* word;              // the name of a command of the tool's own
+    int arguments;                 // positional arguments after the word
 };
 
 constexpr std::array kCommands{
-    CommandWord{CliCommand::Ports, "ports", 0},
-    CommandWord{CliCommand::Reset, "reset", 0},
-    CommandWord{CliCommand::Speed, "speed", 1},
-    CommandWord{CliCommand::Number, "number", 1},
-    CommandWord{CliCommand::Panel, "panel", 0},
-    CommandWord{CliCommand::Hardware, "hardware", 0},
-    CommandWord{CliCommand::Clock, "clock", 0},
-    CommandWord{CliCommand::Find, "find", 0},
-    CommandWord{CliCommand::Plan, "plan", 1},
-    CommandWord{CliCommand::Apply, "apply", 1},
-    CommandWord{CliCommand::Commission, "commission", 1},
+    CommandWord{CliCommand::Ports, {}, "ports", 0},
+    CommandWord{CliCommand::Reset, Command::Reset, nullptr, 0},
+    CommandWord{CliCommand::Speed, Command::NewLineSpeed, nullptr, 1},
+    CommandWord{CliCommand::Number, Command::NewScreenNumber, nullptr, 1},
+    CommandWord{CliCommand::Panel, Command::Panel, nullptr, 0},
+    CommandWord{CliCommand::Hardware, Command::HardwareOptions, nullptr, 0},
+    CommandWord{CliCommand::Clock, Command::ClockDownload, nullptr, 0},
+    CommandWord{CliCommand::Find, Command::Find, nullptr, 0},
+    CommandWord{CliCommand::Plan, {}, "plan", 1},
+    CommandWord{CliCommand::Apply, {}, "apply", 1},
+    CommandWord{CliCommand::Commission, {}, "commission", 1},
 };
+
+QLatin1String wordOf(const CommandWord& c)
+{
+    return QLatin1String(c.engine ? commandName(*c.engine) : c.word);
+}
 
 // Which commands an option belongs to.
 constexpr unsigned bit(CliCommand c)
@@ -133,7 +140,7 @@ Check port(CliOptions& o, const QString& option, const QString& value)
         return std::nullopt;
     }
     const bool device = value.contains(u'/') || value.contains(u'\\') ||
-                        value.contains(QStringLiteral("://")) ||
+                        NetAddress::looksLikeNetwork(value) ||
                         value.startsWith(QStringLiteral("COM"), Qt::CaseInsensitive);
     if (!device || value.startsWith(u'-'))
         return error(strings::UsageNotAPort, {option, value});
@@ -383,8 +390,16 @@ QString commandWord(CliCommand command)
 {
     for (const CommandWord& c : kCommands)
         if (c.command == command)
-            return QString::fromLatin1(c.word);
+            return wordOf(c);
     return {};
+}
+
+std::optional<Command> engineCommand(CliCommand command)
+{
+    for (const CommandWord& c : kCommands)
+        if (c.command == command)
+            return c.engine;
+    return std::nullopt;
 }
 
 ParseResult parseCommandLine(const QStringList& arguments)
@@ -449,9 +464,8 @@ ParseResult parseCommandLine(const QStringList& arguments)
     if (positional.isEmpty())
         return fail(error(strings::UsageNoCommand));
     const QString word = positional.takeFirst();
-    const auto command =
-        std::find_if(kCommands.begin(), kCommands.end(),
-                     [&](const CommandWord& c) { return word == QLatin1String(c.word); });
+    const auto command = std::find_if(kCommands.begin(), kCommands.end(),
+                                      [&](const CommandWord& c) { return word == wordOf(c); });
     if (command == kCommands.end())
         return fail(error(strings::UsageUnknownCommand, {word}));
     o.command = command->command;

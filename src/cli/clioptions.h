@@ -28,6 +28,8 @@ enum class CliCommand {
 
 // The command's name on the command line ("reset", "find"...).
 QString commandWord(CliCommand command);
+// The controller command a command of the tool sends, if it sends one.
+std::optional<Command> engineCommand(CliCommand command);
 
 // Everything the command line says, every value already checked. Values left
 // unset come from krntools.ini (or, for a site file, from its rows).

@@ -46,26 +46,6 @@ qint32 checkedIni(SettingsKey key, qint32 value, qint32 low, qint32 high)
     return value;
 }
 
-Command engineCommand(CliCommand c)
-{
-    switch (c) {
-    case CliCommand::Speed:
-        return Command::NewLineSpeed;
-    case CliCommand::Number:
-        return Command::NewScreenNumber;
-    case CliCommand::Panel:
-        return Command::Panel;
-    case CliCommand::Hardware:
-        return Command::HardwareOptions;
-    case CliCommand::Clock:
-        return Command::ClockDownload;
-    case CliCommand::Find:
-        return Command::Find;
-    default:
-        return Command::Reset;
-    }
-}
-
 // A raw device server port keeps the speed it is set to: output does not
 // claim the one the command line names.
 bool serverKeepsSpeed(const QString& address)
@@ -228,7 +208,7 @@ int Runner::dryRun(const CommandValues& values)
 {
     DryRun dry(m_language, m_o.json);
     const QString word = commandWord(m_o.command);
-    const CommandInfo& info = commandInfo(engineCommand(m_o.command));
+    const CommandInfo& info = commandInfo(engineCommand(m_o.command).value_or(Command::Reset));
     const bool serverSpeed = serverKeepsSpeed(m_address);
     if (m_o.command == CliCommand::Find) {
         const QByteArray probe = buildPayload(Command::Find, values);
@@ -324,10 +304,11 @@ int Runner::send(const CommandValues& values)
     work.target = m_target;
     work.target.address = m_address;
     for (const qint32 screen : std::as_const(m_screens))
-        work.screens << ScreenWork{int(work.screens.size()),
-                                   m_target.baudRate,
-                                   screen,
-                                   {Step{engineCommand(m_o.command), values}}};
+        work.screens << ScreenWork{
+            int(work.screens.size()),
+            m_target.baudRate,
+            screen,
+            {Step{engineCommand(m_o.command).value_or(Command::Reset), values}}};
 
     const Interrupts interrupts;
     QList<TargetReport> reports;

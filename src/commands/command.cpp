@@ -123,16 +123,7 @@ std::optional<Command> commandFromCode(quint8 code)
 
 quint8 colourCode(int position)
 {
-    switch (position) {
-    case 0:
-        return 1;
-    case 2:
-        return 2;
-    case 3:
-        return 3;
-    default:
-        return 0;
-    }
+    return position == 0 ? 1 : 0;
 }
 
 } // namespace krn

@@ -101,7 +101,8 @@ const char* commandName(Command command);
 std::optional<Command> commandFromCode(quint8 code);
 
 // The controller's colour code for a position of the colour list: the first
-// entry is two-colour (1), the second single-colour (0).
+// entry is two-colour (1), anything else single-colour (0). The list has no
+// third entry.
 quint8 colourCode(int position);
 
 } // namespace krn

@@ -115,17 +115,9 @@ qint64 fieldNumber(quint16 field, QStringView text, qint64 low, qint64 high)
     return qint64(r);
 }
 
-qint32 toInt32(double value)
-{
-    return narrowRounded<qint32>(value);
-}
 qint16 toInt16(double value)
 {
     return narrowRounded<qint16>(value);
-}
-quint8 toByte(double value)
-{
-    return narrowRounded<quint8>(value);
 }
 qint16 wholeToInt16(qint64 value)
 {

@@ -15,9 +15,7 @@ double roundHalfEven(double value);
 
 // Checked conversions: round half to even, then throw krn::Failure with a
 // readable description when the result does not fit.
-qint32 toInt32(double value);
 qint16 toInt16(double value);
-quint8 toByte(double value);
 
 // The number a text typed by the operator starts with, rounded half to even
 // and checked to lie within low..high; outside, the failure names the field

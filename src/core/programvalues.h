@@ -12,8 +12,6 @@ struct LinkState {
     qint32 ScreenNumber = 0;  // header byte 3; 255 addresses every screen
     qint32 PortNumber = 0;    // serial-port list index + 1 (0 = nothing selected)
     qint32 BaudRate = 0;      // bit/s
-    qint32 CommandCode = 0;   // header byte 5 of the last frame
-    qint32 PayloadLength = 0; // data bytes of the last frame
     qint32 FrameSequence = 0; // rolling 0..255, header byte 4 of the next frame
     qint16 BusyFlag = 0;      // outcome, not a lock: 1 while opening/sending and after a failure
     QByteArray LastReply;     // last batch of reply bytes read

@@ -70,7 +70,7 @@ enum Id : quint16 {
     LineFault = 9069, // %1 device, %2 system text
     PortTimedOut = 9070,
     PortUnsupported = 9071,
-    LineFlood = 9072, // %1 device or address, %2 amount, %3 seconds
+    LineFlood = 9072,        // %1 device or address, %2 amount, %3 seconds
     OddParityRefused = 9073, // %1 device
 
     ChoicesNotKept = 9100, // no folder for the settings file can be written

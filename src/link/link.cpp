@@ -205,8 +205,6 @@ Delivery Link::SendFrame(qint32 screen, quint8 command, const QByteArray& data,
 {
     m_state.BusyFlag = 1;
     m_state.ScreenNumber = screen;
-    m_state.CommandCode = command;
-    m_state.PayloadLength = qint32(data.size());
     const bool broadcast = screen == BroadcastScreen;
     const AckWait w = wait.value_or(AckWait{broadcast ? BroadcastWait : AckTimeout});
     quint32 start = m_clock.nowMs();

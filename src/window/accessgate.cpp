@@ -8,14 +8,15 @@ namespace krn {
 
 void AccessGate::toggle()
 {
-    if (m_panelShown == 0) {
+    if (m_state == State::Closed) {
         m_passwordFrame.show();
         m_passwordBox.setFocus();
+        m_state = State::Asking;
     } else {
         m_hardwareFrame.hide();
         m_passwordFrame.hide();
+        m_state = State::Closed;
     }
-    m_panelShown = qint16(1 - m_panelShown);
 }
 
 void AccessGate::confirm()
@@ -25,6 +26,8 @@ void AccessGate::confirm()
         // confirm unlock again at once.
         m_hardwareFrame.show();
         m_passwordFrame.hide();
+        if (m_state == State::Asking)
+            m_state = State::Unlocked;
     } else {
         m_passwordBox.clear();
         m_passwordBox.setFocus();

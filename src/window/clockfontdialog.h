@@ -45,7 +45,6 @@ public:
     QComboBox* sizeBox() const { return m_size; }
     QCheckBox* boldBox() const { return m_bold; }
     QCheckBox* italicBox() const { return m_italic; }
-    QCheckBox* underlineBox() const { return m_underline; }
     GlyphSample* sample() const { return m_sample; }
     QDialogButtonBox* buttons() const { return m_buttons; }
 

@@ -43,14 +43,6 @@ constexpr std::array<std::pair<std::string_view, quint16>, 47> Tips{{
 // clang-format on
 } // namespace
 
-std::optional<quint16> controlTipId(std::string_view control)
-{
-    for (const auto& [name, id] : Tips)
-        if (name == control)
-            return id;
-    return std::nullopt;
-}
-
 void applyControlTips(QWidget& form)
 {
     for (const auto& [name, id] : Tips) {

@@ -27,7 +27,6 @@ public:
     // Searches until the plan is done, Cancel is pressed or a screen is
     // chosen. The probes' waits keep the dialog responsive.
     FinderResult search(const FinderPlan& plan = {});
-    bool searching() const { return m_searching; }
 
     // The screen the operator chose (Use, or a double click).
     std::optional<FoundScreen> chosen() const { return m_chosen; }

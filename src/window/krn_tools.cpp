@@ -163,9 +163,10 @@ void KRN_Tools::Form_Load()
 
         const Settings& ini = m_deps.settings;
         v.ClockFontName = ini.clockFontName(strings::load(strings::DefaultClockFont));
-        v.link.PortNumber = ini.portPosition();
-        v.link.BaudRate = ini.lineSpeed();
-        v.link.ScreenNumber = ini.screen();
+        // The link's record is the link's to write; the lists show these.
+        const qint32 portPosition = ini.portPosition();
+        const qint32 lineSpeed = ini.lineSpeed();
+        const qint32 screen = ini.screen();
         const qint32 colour = ini.colourPosition();
         const qint32 width = ini.width();
         const qint32 height = ini.height();
@@ -173,18 +174,18 @@ void KRN_Tools::Form_Load()
         v.ClockLanguage = ini.clockLanguage();
         v.ClockFontSize = wholeToInt16(ini.clockFontSize());
 
-        const QString baud = v.link.BaudRate == 0 ? FactoryBaud : QString::number(v.link.BaudRate);
+        const QString baud = lineSpeed == 0 ? FactoryBaud : QString::number(lineSpeed);
         selectPosition(*ui.ComboNo[CommMode], 0, role(CommMode));
-        selectPosition(*ui.ComboNo[SerialPortList], v.link.PortNumber, role(SerialPortList));
+        selectPosition(*ui.ComboNo[SerialPortList], portPosition, role(SerialPortList));
         setListText(*ui.ComboNo[Baud], baud, role(Baud));
         setListText(*ui.ComboNo[NewBaud], baud, role(NewBaud));
-        setListText(*ui.ComboNo[Screen], QString::number(v.link.ScreenNumber), role(Screen));
+        setListText(*ui.ComboNo[Screen], QString::number(screen), role(Screen));
         selectPosition(*ui.ComboNo[Colour], colour, role(Colour));
         setListText(*ui.ComboNo[Width], QString::number(width), role(Width));
         setListText(*ui.ComboNo[Height], QString::number(height), role(Height));
         selectPosition(*ui.ComboNo[ClockLang], v.ClockLanguage, role(ClockLang));
         selectPosition(*ui.ComboNo[Scan], scan, role(Scan));
-        setListText(*ui.ComboNo[NewScreen], QString::number(v.link.ScreenNumber), role(NewScreen));
+        setListText(*ui.ComboNo[NewScreen], QString::number(screen), role(NewScreen));
 
         FillHardwareOptionLists();
     } catch (const Failure& failure) {

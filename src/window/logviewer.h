@@ -23,7 +23,6 @@ public:
     const QString& path() const { return m_path; }
     // What the window shows.
     QString text() const;
-    QPushButton* saveButton() const { return m_save; }
     QPushButton* clearButton() const { return m_clear; }
 
     // Reads what was added to the file since the last look.
