@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Builds krntools in Release (installing what is missing) and starts it. With
-# no serial hardware attached, a virtual screen answers on serial port 1, so
-# every button can be tried; its log shows each frame it receives.
+# Builds krntools and krntools-cli in Release (installing what is missing) and
+# starts the window. With no serial hardware attached, a virtual screen answers
+# on serial port 1, so every button can be tried; its log shows each frame it
+# receives. The demo copy keeps its settings and its traffic log in its folder.
 #   ./scripts/demo.sh              virtual screen if no USB/serial adapter is found
 #   ./scripts/demo.sh --virtual    always the virtual screen
 #   ./scripts/demo.sh --hardware   never the virtual screen
@@ -25,9 +26,9 @@ esac
 if [ -n "${KRN_DEMO_BIN:-}" ]; then
     bin=$(cd "$KRN_DEMO_BIN" && pwd)
 else
-    ./scripts/deps.sh
+    ./scripts/deps.sh demo
     cmake --preset release >/dev/null
-    cmake --build --preset release -j"$(nproc)" --target krntools krntools-vscreen
+    cmake --build --preset release -j"$(nproc)" --target krntools krntools-cli krntools-vscreen
     bin=$root/build-release
 fi
 
@@ -87,8 +88,10 @@ if [ "$mode" = --hardware ]; then
     echo "Serial port n is the n-th serial device the system lists; see README.md to map it."
     start "$demo/krntools.log" "$bin/krntools"
 else
-    # The demo copy keeps its own krntools.ini, which maps port 1 to the virtual screen.
+    # The demo copy keeps its own krntools.ini, which maps port 1 to the
+    # virtual screen; krntools-cli beside it reads the same file.
     cp -f "$bin/krntools" "$demo/krntools"
+    [ ! -x "$bin/krntools-cli" ] || cp -f "$bin/krntools-cli" "$demo/krntools-cli"
     link=$demo/vscreen-tty
     ini=$demo/krntools.ini
     # A first start also addresses screen 1, the virtual screen's number.
@@ -99,6 +102,10 @@ else
         --glyphs-png "$demo/clock-glyphs.png" --glyphs-text "$demo/clock-glyphs.txt"
     wait_for '[ -e "$link" ]' || { echo "the virtual screen did not start: $(cat "$demo/vscreen.log")"; exit 1; }
     echo "Virtual screen on $(readlink "$link") (serial port 1, screen number 1); its log: $demo/vscreen.log"
+    [ ! -x "$demo/krntools-cli" ] || echo "The command-line tool on the same port: $demo/krntools-cli reset"
+    # Its own traffic log, not the one of an installed krntools.
+    export XDG_DATA_HOME=$demo/share
+    echo "The window's traffic log: $XDG_DATA_HOME/krntools/traffic.log"
     start "$demo/krntools.log" "$demo/krntools"
 fi
 app=${pids[-1]}

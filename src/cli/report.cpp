@@ -163,7 +163,7 @@ QByteArray summaryJson(const QList<TargetReport>& reports, bool interrupted)
 
 QString foundLine(const TargetReport& r, strings::Language language)
 {
-    return strings::render(foundMessage(FoundScreen{r.screen, r.speed, r.reply, r.ms}), language);
+    return strings::render(foundMessage(FoundScreen{r.speed, r.screen, r.reply, r.ms}), language);
 }
 
 QString finderSummaryText(const QList<TargetReport>& found, strings::Language language,

@@ -66,10 +66,10 @@ struct FinderResult {
 // slowest answer heard needed, a little more. An answer is taken only when a
 // confirming probe on a quiet line is answered too. An answer that is not
 // confirmed came late from an earlier number: the numbers probed in the
-// second before it are probed again, newest first, each waiting as long as
-// the late answer took from its probe, and the margin grows to what the
+// LateWindow before it are probed again, newest first, each waiting as long
+// as the late answer took from its probe, and the margin grows to what the
 // screen found there needs. After a speed's last number the line is listened
-// to for that second, so a slow last screen is placed the same way.
+// to for that long, so a slow last screen is placed the same way.
 class ScreenFinder {
 public:
     explicit ScreenFinder(FinderLine& line) : m_line(line) {}
@@ -95,7 +95,7 @@ public:
     // Above the slowest answer heard, and never less.
     static constexpr std::chrono::milliseconds MarginSlack{4};
     // How late an answer may come and still be placed.
-    static constexpr std::chrono::milliseconds LateWindow{1000};
+    static constexpr std::chrono::milliseconds LateWindow{500};
 
     // The probe's and the answer's time on the wire at `speed`, rounded up.
     static std::chrono::milliseconds lineTime(qint32 speed);

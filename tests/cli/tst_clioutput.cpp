@@ -118,6 +118,18 @@ private Q_SLOTS:
             "\n");
     }
 
+    // A screen found names its number and speed each in its place, also
+    // behind a device server's raw port, which keeps its own speed.
+    void found()
+    {
+        TargetReport r{254, 19200, "find", TargetOutcome::Found, 17, QByteArray(1, 6), 1, {}};
+        QCOMPARE(krn::cli::foundLine(r, Language::English),
+                 "Found screen 254 at 19200 bit/s (answer 06, 17 ms).");
+        r.speed = 0;
+        QCOMPARE(krn::cli::foundLine(r, Language::English),
+                 "Found screen 254 at the device server's own line speed (answer 06, 17 ms).");
+    }
+
     void progress()
     {
         QCOMPARE(krn::cli::progressLine({true, 9600, 17, 0, 1024, 1}, Language::English, 10),
