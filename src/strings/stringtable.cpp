@@ -252,9 +252,14 @@ constexpr std::array kTable{
           u"  clock [--language chinese|english] [--font FACE] [--size PT]\n"
           u"  find [--speeds LIST] [--screens LIST] [--probe-wait MS] [--first]\n"
           u"                       查找波特率或屏号未知的屏\n"
+          u"  plan SITE            列出现场文件每一行要发送的帧，不打开串口\n"
+          u"  apply SITE [--rows LIST] [--jobs N] [--report FILE] [--password PW]\n"
+          u"                       发送现场文件的各行，多条线路同时进行\n"
+          u"  commission SITE [--next] [--report FILE] [--password PW]\n"
+          u"                       逐块设置出厂的控制卡，进度记在 SITE.journal\n"
           u"\n"
           u"退出状态：0 所有屏完成，1 有屏没有回答或拒绝，2 用法错误（未发送任何内容），3 "
-          u"无法打开串口。",
+          u"无法打开串口；被 Ctrl+C 或 SIGTERM 中断时为 130 或 143。",
           u"用法：krntools-cli [選項] 命令 [參數]\n"
           u"透過串列埠設定 LED 顯示屏控制卡，一次一塊屏或多塊屏。\n"
           u"\n"
@@ -280,9 +285,14 @@ constexpr std::array kTable{
           u"  clock [--language chinese|english] [--font FACE] [--size PT]\n"
           u"  find [--speeds LIST] [--screens LIST] [--probe-wait MS] [--first]\n"
           u"                       查找鮑率或屏號未知的屏\n"
+          u"  plan SITE            列出現場檔案每一列要傳送的幀，不開啟串列埠\n"
+          u"  apply SITE [--rows LIST] [--jobs N] [--report FILE] [--password PW]\n"
+          u"                       傳送現場檔案的各列，多條線路同時進行\n"
+          u"  commission SITE [--next] [--report FILE] [--password PW]\n"
+          u"                       逐塊設定出廠的控制卡，進度記在 SITE.journal\n"
           u"\n"
           u"結束狀態：0 所有屏完成，1 有屏沒有回答或拒絕，2 用法錯誤（未傳送任何內容），3 "
-          u"無法開啟串列埠。",
+          u"無法開啟串列埠；被 Ctrl+C 或 SIGTERM 中斷時為 130 或 143。",
           u"Usage: krntools-cli [OPTIONS] COMMAND [ARGS]\n"
           u"Configures LED display controllers on a serial line, one screen or many at once.\n"
           u"\n"
@@ -309,9 +319,15 @@ constexpr std::array kTable{
           u"  clock [--language chinese|english] [--font FACE] [--size PT]\n"
           u"  find [--speeds LIST] [--screens LIST] [--probe-wait MS] [--first]\n"
           u"                       find screens whose speed or number is unknown\n"
+          u"  plan SITE            the frames each row of a site file would send; opens nothing\n"
+          u"  apply SITE [--rows LIST] [--jobs N] [--report FILE] [--password PW]\n"
+          u"                       send a site file's rows, many lines at once\n"
+          u"  commission SITE [--next] [--report FILE] [--password PW]\n"
+          u"                       factory-fresh controllers one at a time, noted in SITE.journal\n"
           u"\n"
           u"Exit status: 0 every screen done, 1 a screen did not answer or refused,\n"
-          u"2 usage error (nothing sent), 3 the port could not be opened."},
+          u"2 usage error (nothing sent), 3 the port could not be opened;\n"
+          u"130 or 143 when Ctrl+C or SIGTERM stopped it."},
     Entry{9231, u"串口服务器自己的波特率", u"串列埠伺服器自己的鮑率",
           u"the device server's own line speed"},
     Entry{9232, u"已中断：%2 块屏中完成了 %1 块。", u"已中斷：%2 塊屏中完成了 %1 塊。",
