@@ -9,7 +9,7 @@ demo=(build-essential cmake qt6-base-dev qt6-serialport-dev libx11-dev
       fonts-unifont fonts-wqy-zenhei qt6-translations-l10n xvfb xauth)
 tests=(xdotool x11-utils imagemagick
        dpkg-dev fakeroot file lintian desktop-file-utils appstream librsvg2-bin
-       clang libclang-rt-14-dev ser2net chromium)
+       clang clang-format libclang-rt-14-dev ser2net chromium)
 case ${1:-all} in
 demo) packages=("${demo[@]}") ;;
 all) packages=("${demo[@]}" "${tests[@]}") ;;

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds into build/ and runs every test.
+# Installs what is missing, checks the code's format, builds into build/ and
+# runs every test.
 # --sanitize also builds into build-asan/ and runs the suite under
 # AddressSanitizer + UndefinedBehaviorSanitizer. Then each fuzz harness runs
 # for 20 s (scripts/fuzz.sh, a clang build of its own in build-fuzz/).
@@ -7,6 +8,10 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 ./scripts/deps.sh
+
+# The code's layout is .clang-format's: a file that drifts fails the run.
+find src tests bench vscreen fuzz -name '*.cpp' -o -name '*.h' | sort |
+    xargs clang-format --dry-run --Werror
 
 jobs=$(nproc)
 # A compiler cache, where one is installed, spares a second run most of the build.

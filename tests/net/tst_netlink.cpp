@@ -50,7 +50,6 @@ termios ptySettings(const QString& device)
     return t;
 }
 
-
 // What the app wires together in main(), with the line that picks by address.
 struct Rig {
     QTemporaryDir dir;
