@@ -2,14 +2,8 @@
 // time its bytes need on a real line, and what one glyph costs to draw.
 // Prints figures; speed is never a failure here.
 
-#include "commands/commander.h"
+#include "commands/engine.h"
 #include "commands/glyphs.h"
-#include "core/qteventpump.h"
-#include "link/link.h"
-#include "link/portmap.h"
-#include "link/qtserialport.h"
-#include "settings/profilefile.h"
-#include "settings/settings.h"
 #include "strings/stringtable.h"
 #include "support/vscreenprocess.h"
 
@@ -88,21 +82,13 @@ void benchDownload()
     }
     const QString device = vscreen.device();
 
-    QTemporaryDir dir;
-    krn::ProfileFile file(dir.filePath(QStringLiteral("krntools.ini")));
-    krn::Settings settings(file);
-    settings.setPortMapping(1, device);
     krn::ProgramValues values;
-    krn::QtSerialPort port;
-    krn::PortMap ports(&settings);
-    krn::SteadyClock clock;
-    krn::QtEventPump pump;
-    krn::Link link(values.link, port, ports, clock, pump);
-    krn::Commander commander(link, pump);
+    krn::Engine engine(values.link, nullptr);
+    krn::Commander& commander = engine.commander;
 
     krn::CommandRequest request;
     request.command = krn::Command::ClockDownload;
-    request.target = krn::LinkTarget{1, {}, 9600, 1};
+    request.target = krn::LinkTarget{0, device, 9600, 1};
     request.values.clock = krn::ClockRequest{1, 1, clockFont(), QStringLiteral("Unifont"), 12};
 
     const int runs = 9;
