@@ -100,15 +100,22 @@ struct Harness : krn::FontChooser, krn::EngineEvents, krn::SiteQuestions {
     {
         return asked << question, connects.isEmpty() ? Connect::GoOn : connects.takeFirst();
     }
-    // The site window Ctrl+O opens on `sitePath`, holding `csv`.
+    // The new site window Ctrl+O opens on `sitePath`, holding `csv`.
     krn::SiteWindow* openSite(const QByteArray& csv)
     {
         sitePath = dir.filePath(u"hall.csv"_s);
         if (QFile f(sitePath); f.open(QIODevice::WriteOnly))
             f.write(csv);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // closed ones go
+        const QList<krn::SiteWindow*> before = window->findChildren<krn::SiteWindow*>();
+        window->activateWindow();
+        if (!QTest::qWaitForWindowActive(window.get()))
+            return nullptr;
         QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
-        const QList<krn::SiteWindow*> open = window->findChildren<krn::SiteWindow*>();
-        return open.isEmpty() ? nullptr : open.last();
+        for (krn::SiteWindow* w : window->findChildren<krn::SiteWindow*>())
+            if (!before.contains(w))
+                return w;
+        return nullptr;
     }
 
     std::function<std::optional<QFont>(QFont)> answer = [](QFont f) { return f; };
@@ -475,9 +482,9 @@ void TestWindow::font()
 
 // A speed change against a screen that never answers: for the 3 s of the wait
 // the buttons rest, the cursor is busy, and no click starts anything, not even
-// one reaching the window past its buttons; then all is as before, the lists
-// and the file too. The frame went out on the system's first device: port 1
-// is pinned to it, answer or not.
+// one reaching the window past its buttons, nor does Ctrl+O open a site; then all is as before, the
+// lists and the file too. The frame went out on the system's first device: port 1 is pinned to it,
+// answer or not.
 void TestWindow::busyDuringWait()
 {
     krn::test::VScreenProcess screen;
@@ -486,6 +493,7 @@ void TestWindow::busyDuringWait()
     QVERIFY(h->start("[About]\nSend_Screen=1\n", true));
     const QString title = h->window->windowTitle();
     const int speed = h->ui().ComboNo[2]->currentIndex();
+    h->sitePath = h->dir.filePath(u"missing.csv"_s);
     QList<bool> during;
     bool cursorBusy = false;
     QTimer::singleShot(1000, [&] {
@@ -495,6 +503,7 @@ void TestWindow::busyDuringWait()
                      QApplication::overrideCursor()->shape() == Qt::BusyCursor;
         for (int button : {2, 6, 8})
             h->window->CmdOk_Click(button);
+        QTest::keyClick(h->window.get(), Qt::Key_O, Qt::ControlModifier); // a box if it opened
     });
     h->ui().ComboNo[7]->setCurrentIndex(2);
     h->click(3);
