@@ -702,26 +702,18 @@ void TestWindow::site_data()
                             "Hall,TWO,7,19200,256,16,dual,static,,,,,\n";
     QByteArray hardware = rows;
     hardware.replace("1/16,,,,,", "1/16,1,0,1,4,2");
-    QTest::newRow("every screen answers") << "1,2" << rows << ""
-                                          << "done|done|done"
-                                          << "2 1"
-                                          << "";
-    QTest::newRow("a silent screen") << "1,2:silent" << rows << ""
-                                     << "done|failed: panel: Send error! (time)|done"
-                                     << "2 1"
-                                     << "";
-    QTest::newRow("hardware options") << "1,2" << hardware << "427163"
-                                      << "done|done|done"
-                                      << "3 1"
-                                      << "";
-    QTest::newRow("wrong password") << "1,2" << hardware << "42716"
-                                    << "not done|not done|not done"
-                                    << "0 0"
-                                    << "The password is not correct";
-    QTest::newRow("screen 300") << "1,2" << QByteArray(rows).replace(",7,", ",300,") << ""
-                                << ""
-                                << "0 0"
-                                << "Row 4, column screen";
+    auto row = [](const char* name, const char* first, const QByteArray& rows, const char* typed,
+                  const char* states, const char* frames, const char* box = "") {
+        QTest::newRow(name) << first << rows << typed << states << frames << box;
+    };
+    row("every screen answers", "1,2", rows, "", "done|done|done", "2 1");
+    row("a silent screen", "1,2:silent", rows, "", "done|failed: panel: Send error! (time)|done",
+        "2 1");
+    row("hardware options", "1,2", hardware, "427163", "done|done|done", "3 1");
+    row("wrong password", "1,2", hardware, "42716", "not done|not done|not done", "0 0",
+        "The password is not correct");
+    row("screen 300", "1,2", QByteArray(rows).replace(",7,", ",300,"), "", "", "0 0",
+        "Row 4, column screen");
 }
 
 // Ctrl+O opens the site file; Apply selected with every row selected sends
@@ -755,10 +747,12 @@ void TestWindow::site()
             if (!site->running() || !during.isEmpty())
                 return;
             QTest::mouseClick(h->window->windowHandle(), Qt::LeftButton, {}, reset);
-            during = text(
-                QApplication::activeModalWidget() == site, site->applyButton().isEnabled(),
-                site->commissionButton().isEnabled(), site->reportButton().isEnabled(),
-                QApplication::overrideCursor()->shape() == Qt::BusyCursor, h->boxes.boxes.size());
+            during =
+                text(QApplication::activeModalWidget() == site, site->applyButton().isEnabled(),
+                     site->commissionButton().isEnabled(), site->reportButton().isEnabled(),
+                     QApplication::overrideCursor() &&
+                         QApplication::overrideCursor()->shape() == Qt::BusyCursor,
+                     h->boxes.boxes.size());
         });
         watch.start(1);
         site->table().selectAll();
