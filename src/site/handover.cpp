@@ -20,6 +20,25 @@ QString commandWord(Command c)
     return QString::fromLatin1(commandName(c));
 }
 
+QString optionsHtml(const SiteRow& row, strings::Language language)
+{
+    QStringList parts = optionTexts(row, language);
+    for (QString& p : parts)
+        p = esc(p);
+    return parts.join(QStringLiteral("<br>"));
+}
+
+QString pngDataUri(const QImage& image)
+{
+    QByteArray png;
+    QBuffer buffer(&png);
+    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
+        return {};
+    return QStringLiteral("data:image/png;base64,") + QString::fromLatin1(png.toBase64());
+}
+
+} // namespace
+
 QString panelText(const SiteRow& row)
 {
     if (!row.panel)
@@ -34,7 +53,7 @@ QString panelText(const SiteRow& row)
              QLatin1String(scans[std::clamp(p.scanPosition, 0, 3)]));
 }
 
-QString optionsText(const SiteRow& row, strings::Language language)
+QStringList optionTexts(const SiteRow& row, strings::Language language)
 {
     QStringList parts;
     if (row.hardware) {
@@ -53,21 +72,8 @@ QString optionsText(const SiteRow& row, strings::Language language)
                               ? strings::load(strings::DefaultClockFont, language)
                               : row.clock->font,
                           QString::number(row.clock->size));
-    for (QString& p : parts)
-        p = esc(p);
-    return parts.join(QStringLiteral("<br>"));
+    return parts;
 }
-
-QString pngDataUri(const QImage& image)
-{
-    QByteArray png;
-    QBuffer buffer(&png);
-    if (!buffer.open(QIODevice::WriteOnly) || !image.save(&buffer, "PNG"))
-        return {};
-    return QStringLiteral("data:image/png;base64,") + QString::fromLatin1(png.toBase64());
-}
-
-} // namespace
 
 QImage clockPicture(const QByteArray& stream, qint32 clockLanguage, int scale)
 {
@@ -206,7 +212,7 @@ QByteArray handoverHtml(const Handover& h, strings::Language language)
                                "<td>%6</td><td>%7</td><td>%8</td><td>%9</td></tr>\n")
                     .arg(QString::number(row.row), esc(row.label), esc(row.port),
                          QString::number(row.screen), esc(speedText(row.speed, language)),
-                         esc(panelText(row)), optionsText(row, language),
+                         esc(panelText(row)), optionsHtml(row, language),
                          outcomes.join(QStringLiteral("<br>")), picture);
     }
     html += QStringLiteral("</tbody></table>\n</body></html>\n");

@@ -20,6 +20,11 @@ struct Handover {
     QList<RowResult> rows;
 };
 
+// A row's panel in words ("128 x 16, dual, 1/16"); empty when it sends none.
+QString panelText(const SiteRow& row);
+// The rest a row sets, in words, one entry each: the hardware options, the clock.
+QStringList optionTexts(const SiteRow& row, strings::Language language);
+
 // The report as one self-contained HTML page (styles and pictures inside,
 // nothing fetched), printable on A4, in `language`.
 QByteArray handoverHtml(const Handover& handover, strings::Language language);

@@ -70,6 +70,29 @@ enum SiteId : quint16 {
     ReportWritten = 9667,    // file
     ReportNotWritten = 9668, // file, reason
     ReportOutcome = 9669,    // command, outcome, time
+
+    SiteMenuItem = 9700,
+    SiteWindowTitle = 9701, // file
+    SiteOpenTitle = 9702,
+    SiteFileFilter = 9703,
+    SiteColumnSends = 9704,
+    SiteColumnState = 9705,
+    SiteStateNotDone = 9706,
+    SiteStateDone = 9707,
+    SiteStateFailed = 9708, // why
+    SiteStateSkipped = 9709,
+    SiteApplySelected = 9710,
+    SiteCommissionNext = 9711,
+    SiteSaveReport = 9712,
+    SiteProgress = 9713,   // rows done, rows
+    SiteConnectAsk = 9714, // label, row, port
+    SiteCommissionTitle = 9715,
+    SiteSkip = 9716,
+    SitePasswordAsk = 9717, // file
+    SiteWrongPassword = 9718,
+    SiteReportDialogTitle = 9719,
+    SiteReportFilter = 9720,
+    SiteJournalNotWritten = 9721, // row, journal
 };
 
 } // namespace krn::strings

@@ -20,6 +20,7 @@
 #include "operatoraids.h"
 #include "outcomebox.h"
 #include "settings/settings.h"
+#include "sitewindow.h"
 #include "strings/stringtable.h"
 
 #include <QComboBox>
@@ -74,6 +75,10 @@ KRN_Tools::KRN_Tools(WindowDeps deps, QWidget* parent)
     }
     if (m_deps.trafficLog.isEmpty())
         m_deps.trafficLog = TrafficLogFile::defaultPath();
+    if (!m_deps.siteQuestions) {
+        m_ownSiteQuestions = std::make_unique<DialogSiteQuestions>();
+        m_deps.siteQuestions = m_ownSiteQuestions.get();
+    }
 
     setWindowTitle(QStringLiteral("duzov V2.1 --- 15.通用显示屏"));
     setWindowIcon(icons::windowIcon());
@@ -129,6 +134,13 @@ void KRN_Tools::wireControls()
                 m_ui.ComboNo[Screen]->findText(QString::number(found.screen)));
             ComboNo_Click(Screen);
         });
+    // Site files, from the window's context menu and Ctrl+O. A site window
+    // opens lines of its own, so not while a command of this window is out;
+    // its traffic goes where this window's does.
+    offerSiteWindow(*this,
+                    SiteDeps{m_deps.settings, m_deps.boxes, *m_deps.siteQuestions, m_deps.pins,
+                             m_deps.commander ? m_deps.commander->link().events() : nullptr},
+                    [this] { return m_deps.commander && m_deps.commander->running(); });
 }
 
 void KRN_Tools::Form_Load()

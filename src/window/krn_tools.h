@@ -20,6 +20,7 @@ class MessageSink;
 class OperatorAids;
 class PortPinning;
 class Settings;
+class SiteQuestions;
 class SystemSerialDevices;
 struct ProgramValues;
 
@@ -36,6 +37,8 @@ struct WindowDeps {
     // it once used; by default the system's devices and [Ports] of `settings`.
     PortPinning* pins = nullptr;
     QString trafficLog{}; // followed by the log viewer; by default the per-user one
+    // The site window's file dialogs and questions; by default the program's own.
+    SiteQuestions* siteQuestions = nullptr;
 };
 
 // The operator window: link and panel choices, the clock preview, the
@@ -84,6 +87,7 @@ private:
     QFont m_chooserFont; // kept between openings of the font chooser
     std::unique_ptr<SystemSerialDevices> m_systemDevices;
     std::unique_ptr<PortPinning> m_ownPins;
+    std::unique_ptr<SiteQuestions> m_ownSiteQuestions;
     OperatorAids* m_aids = nullptr; // a child of the window
 };
 

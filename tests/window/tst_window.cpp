@@ -19,6 +19,7 @@
 #include "window/krn_tools.h"
 #include "window/logviewer.h"
 #include "window/operatoraids.h"
+#include "window/sitewindow.h"
 
 #include <QtTest>
 #include <QtWidgets>
@@ -67,8 +68,8 @@ struct Boxes : krn::test::RecordingBoxes {
 };
 
 // Also the font chooser: it records what it is offered and gives `answer`'s
-// reply (by default the font as offered).
-struct Harness : krn::FontChooser, krn::EngineEvents {
+// reply (by default the font as offered); and the site window's dialogs.
+struct Harness : krn::FontChooser, krn::EngineEvents, krn::SiteQuestions {
     // With no settings file for a null `ini`; true once the window is active.
     bool start(const QByteArray& ini = {}, bool withCommander = false)
     {
@@ -76,7 +77,7 @@ struct Harness : krn::FontChooser, krn::EngineEvents {
             f.write(ini);
         window = std::make_unique<krn::KRN_Tools>(
             krn::WindowDeps{values, settings, boxes, *this, withCommander ? &commander : nullptr,
-                            [this] { return now; }, &pins, dir.filePath(u"traffic.log"_s)});
+                            [this] { return now; }, &pins, dir.filePath(u"traffic.log"_s), this});
         window->show();
         return QTest::qWaitForWindowActive(window.get());
     }
@@ -92,7 +93,35 @@ struct Harness : krn::FontChooser, krn::EngineEvents {
     // The title while each frame of a download is acknowledged.
     void progress(int, int) override { titles << window->windowTitle(); }
 
+    QString siteFile(QWidget*) override { return sitePath; }
+    QString reportFile(QWidget*, const QString&) override { return dir.filePath(u"report.html"_s); }
+    std::optional<QString> password(QWidget*, const QString&) override { return typed; }
+    Connect connectAlone(QWidget*, const QString& question) override
+    {
+        return asked << question, connects.isEmpty() ? Connect::GoOn : connects.takeFirst();
+    }
+    // The new site window Ctrl+O opens on `sitePath`, holding `csv`.
+    krn::SiteWindow* openSite(const QByteArray& csv)
+    {
+        sitePath = dir.filePath(u"hall.csv"_s);
+        if (QFile f(sitePath); f.open(QIODevice::WriteOnly))
+            f.write(csv);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); // closed ones go
+        const QList<krn::SiteWindow*> before = window->findChildren<krn::SiteWindow*>();
+        window->activateWindow();
+        if (!QTest::qWaitForWindowActive(window.get()))
+            return nullptr;
+        QTest::keyClick(window.get(), Qt::Key_O, Qt::ControlModifier);
+        for (krn::SiteWindow* w : window->findChildren<krn::SiteWindow*>())
+            if (!before.contains(w))
+                return w;
+        return nullptr;
+    }
+
     std::function<std::optional<QFont>(QFont)> answer = [](QFont f) { return f; };
+    QString sitePath, typed;
+    QStringList asked;
+    QList<Connect> connects; // the answers to the commissioning question; then Go on
     QList<QFont> offered;
     QStringList titles;
     QDateTime now{QDate(2008, 1, 1), QTime(1, 2, 3)};
@@ -143,6 +172,9 @@ private Q_SLOTS:
     void logShortcut();
     void portTip();
     void clockTip();
+    void site_data();
+    void site();
+    void commission();
 
 private:
     std::unique_ptr<Harness> h; // a fresh one for every test and row
@@ -450,9 +482,9 @@ void TestWindow::font()
 
 // A speed change against a screen that never answers: for the 3 s of the wait
 // the buttons rest, the cursor is busy, and no click starts anything, not even
-// one reaching the window past its buttons; then all is as before, the lists
-// and the file too. The frame went out on the system's first device: port 1
-// is pinned to it, answer or not.
+// one reaching the window past its buttons, nor does Ctrl+O open a site; then all is as before, the
+// lists and the file too. The frame went out on the system's first device: port 1 is pinned to it,
+// answer or not.
 void TestWindow::busyDuringWait()
 {
     krn::test::VScreenProcess screen;
@@ -461,6 +493,7 @@ void TestWindow::busyDuringWait()
     QVERIFY(h->start("[About]\nSend_Screen=1\n", true));
     const QString title = h->window->windowTitle();
     const int speed = h->ui().ComboNo[2]->currentIndex();
+    h->sitePath = h->dir.filePath(u"missing.csv"_s);
     QList<bool> during;
     bool cursorBusy = false;
     QTimer::singleShot(1000, [&] {
@@ -470,6 +503,7 @@ void TestWindow::busyDuringWait()
                      QApplication::overrideCursor()->shape() == Qt::BusyCursor;
         for (int button : {2, 6, 8})
             h->window->CmdOk_Click(button);
+        QTest::keyClick(h->window.get(), Qt::Key_O, Qt::ControlModifier); // a box if it opened
     });
     h->ui().ComboNo[7]->setCurrentIndex(2);
     h->click(3);
@@ -585,7 +619,10 @@ void TestWindow::logShortcut()
     krn::LogViewer* viewer = h->window->aids().logViewer();
     QVERIFY(viewer && viewer->isVisible());
     QCOMPARE(viewer->path(), h->dir.filePath(u"traffic.log"_s));
-    QVERIFY(h->window->actions().contains(h->window->aids().logAction()));
+    QStringList menu; // the window's context menu, the site window's item added
+    for (const QAction* a : h->window->actions())
+        menu << a->text() + u' ' + a->shortcut().toString();
+    QCOMPARE(menu, (QStringList{u"Traffic log... Ctrl+L"_s, u"&Site... Ctrl+O"_s}));
     QCOMPARE(h->window->contextMenuPolicy(), Qt::ActionsContextMenu);
     h->window->aids().logAction()->trigger();
     QCOMPARE(h->window->aids().logViewer(), viewer); // raised, not a second one
@@ -632,6 +669,163 @@ void TestWindow::clockTip()
             lit += std::popcount(quint8(byte));
     QVERIFY(lit > 0);
     QCOMPARE(red, lit * 4); // each glyph pixel drawn 2 x 2
+}
+
+namespace {
+
+const QByteArray SiteHeader =
+    "label,port,screen,speed,width,height,colour,scan,oe,byte-order,invert,wraps,wrap-mode\n";
+
+// Each row's state, '|'-separated.
+QString siteStates(const krn::SiteWindow& site)
+{
+    QStringList states;
+    for (int row = 0; row < site.table().rowCount(); ++row)
+        states << site.table().item(row, krn::SiteWindow::State)->text();
+    return states.join(u'|');
+}
+
+} // namespace
+
+// Rows name the lines ONE and TWO; `states`: each row's afterwards; `frames`:
+// what each line heard.
+void TestWindow::site_data()
+{
+    QTest::addColumn<QString>("first"); // the first line's controllers
+    QTest::addColumn<QByteArray>("rows");
+    QTest::addColumn<QString>("password"); // typed when asked
+    QTest::addColumn<QString>("states");   // empty: no window opens
+    QTest::addColumn<QString>("frames");
+    QTest::addColumn<QString>("box"); // part of the one box from the site; "" none
+    const QByteArray rows = "Door,ONE,1,9600,128,16,dual,1/16,,,,,\n"
+                            "Desk,ONE,2,9600,64,32,single,1/8,,,,,\n"
+                            "Hall,TWO,7,19200,256,16,dual,static,,,,,\n";
+    QByteArray hardware = rows;
+    hardware.replace("1/16,,,,,", "1/16,1,0,1,4,2");
+    auto row = [](const char* name, const char* first, const QByteArray& rows, const char* typed,
+                  const char* states, const char* frames, const char* box = "") {
+        QTest::newRow(name) << first << rows << typed << states << frames << box;
+    };
+    row("every screen answers", "1,2", rows, "", "done|done|done", "2 1");
+    row("a silent screen", "1,2:silent", rows, "", "done|failed: panel: Send error! (time)|done",
+        "2 1");
+    row("hardware options", "1,2", hardware, "427163", "done|done|done", "3 1");
+    row("wrong password", "1,2", hardware, "42716", "not done|not done|not done", "0 0",
+        "The password is not correct");
+    row("screen 300", "1,2", QByteArray(rows).replace(",7,", ",300,"), "", "", "0 0",
+        "Row 4, column screen");
+}
+
+// Ctrl+O opens the site file; Apply selected with every row selected sends
+// the rows of both lines, each at its speed and number, and each row shows
+// how it went. While they are on the line the site window is the modal one:
+// its buttons rest, the cursor is busy and a click on the main window's reset
+// goes nowhere; the same click afterwards sends. The report holds every row.
+void TestWindow::site()
+{
+    QFETCH(QString, first);
+    QFETCH(QByteArray, rows);
+    QFETCH(QString, password);
+    QFETCH(QString, states);
+    QFETCH(QString, frames);
+    QFETCH(QString, box);
+    krn::test::VScreenProcess one, two;
+    QVERIFY2(one.start({u"--screen"_s, first}), qPrintable(one.errorText()));
+    QVERIFY2(two.start({u"--screen"_s, u"7"_s, u"--speed"_s, u"19200"_s}),
+             qPrintable(two.errorText()));
+    rows.replace("ONE", one.device().toUtf8()).replace("TWO", two.device().toUtf8());
+    h->typed = password;
+    QVERIFY(h->start({}, true));
+    krn::SiteWindow* site = h->openSite(SiteHeader + rows);
+    QCOMPARE(site != nullptr, !states.isEmpty());
+    const QPoint reset = h->ui().CmdOk[8]->mapTo(h->window.get(), QPoint(5, 5));
+    QString during;
+    if (site) {
+        QVERIFY(QTest::qWaitForWindowActive(site));
+        QTimer watch;
+        connect(&watch, &QTimer::timeout, [&] {
+            if (!site->running() || !during.isEmpty())
+                return;
+            QTest::mouseClick(h->window->windowHandle(), Qt::LeftButton, {}, reset);
+            during =
+                text(QApplication::activeModalWidget() == site, site->applyButton().isEnabled(),
+                     site->commissionButton().isEnabled(), site->reportButton().isEnabled(),
+                     QApplication::overrideCursor() &&
+                         QApplication::overrideCursor()->shape() == Qt::BusyCursor,
+                     h->boxes.boxes.size());
+        });
+        watch.start(1);
+        site->table().selectAll();
+        QTest::mouseClick(&site->applyButton(), Qt::LeftButton);
+        const QRegularExpression time(u"\\(\\d\\d:\\d\\d:\\d\\d\\)"_s);
+        QCOMPARE(siteStates(*site).replace(time, u"(time)"_s), states);
+    }
+    QCOMPARE(during, frames == u"0 0" ? QString() : u"1 0 0 0 1 0"_s);
+    QCOMPARE(h->boxes.boxes.size(), box.isEmpty() ? 0 : 1);
+    if (!box.isEmpty())
+        QVERIFY2(h->boxes.boxes[0].body.contains(box), qPrintable(h->boxes.boxes[0].body));
+    const QString held = one.stop() + u'\n' + two.stop();
+    QCOMPARE(text(one.logLines().size(), two.logLines().size()), frames);
+    // Each screen holds its row's panel, the silent one too.
+    for (const QString& panel : {u"[1] panel width 128 height 16 colour 1 scan 0"_s,
+                                 u"[2] panel width 64 height 32 colour 0 scan 1"_s,
+                                 u"\npanel width 256 height 16 colour 1 scan 3"_s})
+        QCOMPARE(held.contains(panel), frames != u"0 0");
+    QCOMPARE(held.contains(u"[1] hardware options 01 00 01 04 02"_s), frames == u"3 1");
+
+    QTest::mouseClick(h->window->windowHandle(), Qt::LeftButton, {}, reset);
+    QCOMPARE(h->boxes.boxes.size(), box.isEmpty() ? 1 : 2); // port 1 names no device here
+    if (!site || frames == u"0 0")
+        return;
+    QTest::mouseClick(&site->reportButton(), Qt::LeftButton);
+    QFile report(h->dir.filePath(u"report.html"_s));
+    QVERIFY(report.open(QIODevice::ReadOnly));
+    const QString page = QString::fromUtf8(report.readAll());
+    for (const QString& label : {u"Door"_s, u"Desk"_s, u"Hall"_s})
+        QVERIFY2(page.contains(u"<td>"_s + label + u"</td>"_s), qPrintable(page));
+    QCOMPARE(page.count(u"class=\"bad\""_s), states.count(u"failed"_s));
+    QVERIFY(site->statusLabel().text().startsWith(u"The handover report is in"_s));
+}
+
+// A factory-fresh controller (screen 1 at 9600) alone on the line of the next
+// row not done: the operator is asked for it by its label, and it takes the
+// row's number and speed, then the row. The journal holds the row: the file
+// opened again shows it done and asks for the next (the operator stops there).
+void TestWindow::commission()
+{
+    krn::test::VScreenProcess screen;
+    QVERIFY2(screen.start({u"--screen"_s, u"1"_s, u"--speed"_s, u"9600"_s}),
+             qPrintable(screen.errorText()));
+    const QByteArray rows = "Door,DEV,5,19200,128,16,dual,1/16,,,,,\n"
+                            "Hall,DEV,6,38400,,,,,,,,,\n";
+    QVERIFY(h->start({}, true));
+    krn::SiteWindow* site =
+        h->openSite(SiteHeader + QByteArray(rows).replace("DEV", screen.device().toUtf8()));
+    QVERIFY(site);
+    QCOMPARE(site->table().item(0, krn::SiteWindow::Sends)->text() + u'|' +
+                 site->table().item(1, krn::SiteWindow::Sends)->text(),
+             u"128 x 16, dual, 1/16|nothing to send"_s);
+    QTest::mouseClick(&site->commissionButton(), Qt::LeftButton);
+    QCOMPARE(siteStates(*site), u"done|not done"_s);
+    QFile journal(h->sitePath + u".journal"_s);
+    QVERIFY(journal.open(QIODevice::ReadOnly));
+    QVERIFY(journal.readAll().startsWith("2\tDoor\t"));
+
+    site->close();
+    h->connects = {krn::SiteQuestions::Connect::Stop};
+    site = h->openSite(SiteHeader + QByteArray(rows).replace("DEV", screen.device().toUtf8()));
+    QVERIFY(site);
+    QCOMPARE(siteStates(*site), u"done|not done"_s);
+    QTest::mouseClick(&site->commissionButton(), Qt::LeftButton);
+    QCOMPARE(h->asked.size(), 2);
+    QVERIFY2(h->asked[0].contains(u"\"Door\" (row 2)"_s) &&
+                 h->asked[1].contains(u"\"Hall\" (row 3)"_s),
+             qPrintable(h->asked.join(u'\n')));
+    const QString held = screen.stop();
+    for (const QString& line : {u"screen number 5"_s, u"listening at 19200 bit/s"_s,
+                                u"panel width 128 height 16 colour 1 scan 0"_s})
+        QVERIFY2(held.contains(line), qPrintable(held));
+    QVERIFY(h->boxes.boxes.isEmpty());
 }
 
 QTEST_MAIN(TestWindow)
