@@ -107,8 +107,8 @@ private:
 int Runner::run()
 {
     if (m_o.command == CliCommand::Ports) {
-        const QList<PortRow> rows =
-            portRows(systemPorts(), [this](qint32 n) { return m_settings.portMapping(n); });
+        // The numbers the window's list has, and any device beyond them.
+        const QList<PortRoute> rows = PortMap(&m_settings).routes(16);
         m_io.out << (m_o.json ? portsJson(rows) : portsText(rows, m_language));
         return ExitDelivered;
     }

@@ -240,10 +240,10 @@ bool SiteRunner::writeReport(const QList<RowResult>& rows)
     h.siteFile = m_o.siteFile;
     h.when = QDateTime::currentDateTime();
     h.tool = QStringLiteral("krntools-cli ") + QLatin1String(kVersion);
-    for (const PortRow& p :
-         portRows(systemPorts(), [this](qint32 n) { return m_settings.portMapping(n); }))
+    for (const PortRoute& p : m_ports.routes(16))
         h.ports << QStringLiteral("%1  %2  %3")
-                       .arg(QString::number(p.number), p.port.device, p.port.description)
+                       .arg(QString::number(p.number), p.device,
+                            p.info ? p.info->description : QString())
                        .trimmed();
     h.file = &m_file;
     h.rows = rows;

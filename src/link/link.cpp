@@ -2,7 +2,6 @@
 
 #include "core/failure.h"
 #include "core/textids.h"
-#include "portmap.h"
 
 namespace krn {
 
@@ -76,9 +75,10 @@ std::optional<Message> Link::OpenPort(const LinkTarget& target)
         m_state.BusyFlag = 0;
         return std::nullopt;
     }
-    QString address;
-    if (std::optional<Message> why = m_ports.resolve(target.portNumber, target.address, &address))
+    PortRoute route;
+    if (std::optional<Message> why = m_ports.resolve(target.portNumber, target.address, &route))
         return why;
+    const QString& address = route.device;
     m_settings = LineSettings{target.baudRate};
     try {
         m_line.open(address, m_settings);
@@ -91,6 +91,7 @@ std::optional<Message> Link::OpenPort(const LinkTarget& target)
         return f.message();
     }
     m_address = address;
+    m_route = route;
     m_unsettled = false;
     m_lastHeard = m_clock.nowMs();
     TrafficRecord r;

@@ -5,6 +5,7 @@
 #include "delivery.h"
 #include "frame.h"
 #include "line.h"
+#include "portmap.h"
 #include "traffic.h"
 
 #include <QByteArray>
@@ -13,8 +14,6 @@
 #include <optional>
 
 namespace krn {
-
-class PortMap;
 
 // Where a command goes: a port number as the window numbers them (or an
 // address given directly), a line speed, a screen.
@@ -67,6 +66,9 @@ public:
 
     // The device or address the open line goes to ("" when closed).
     const QString& address() const { return m_address; }
+    // Where the last port opened led, as it was resolved for the open: the
+    // front end pins a number from the system's list by it.
+    const PortRoute& route() const { return m_route; }
     EngineEvents* events() const { return m_events; }
     void setEvents(EngineEvents* events) { m_events = events; }
 
@@ -85,6 +87,7 @@ private:
     EventPump& m_pump;
     EngineEvents* m_events = nullptr;
     QString m_address;
+    PortRoute m_route;
     LineSettings m_settings;
     bool m_answered = false;  // any reply since the last OpenPort
     bool m_unsettled = false; // the last frame's wait did not end on an acknowledgement

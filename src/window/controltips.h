@@ -1,7 +1,7 @@
 #pragma once
 
 #include "controltable.h"
-#include "link/portpinning.h"
+#include "link/portmap.h"
 
 #include <QString>
 #include <optional>

@@ -14,7 +14,7 @@
 #include "finderdialog.h"
 #include "fontchooser.h"
 #include "icons.h"
-#include "link/portpinning.h"
+#include "link/portmap.h"
 #include "listcontents.h"
 #include "listops.h"
 #include "operatoraids.h"
@@ -65,13 +65,9 @@ KRN_Tools::KRN_Tools(WindowDeps deps, QWidget* parent)
 {
     if (!m_deps.now)
         m_deps.now = &QDateTime::currentDateTime;
-    if (!m_deps.pins) {
-        Settings& ini = m_deps.settings;
-        m_systemDevices = std::make_unique<SystemSerialDevices>();
-        m_ownPins = std::make_unique<PortPinning>(
-            *m_systemDevices, [&ini](qint32 n) { return ini.portMapping(n); },
-            [&ini](qint32 n, const QString& path) { return ini.setPortMapping(n, path); });
-        m_deps.pins = m_ownPins.get();
+    if (!m_deps.ports) {
+        m_ownPorts = std::make_unique<PortMap>(&m_deps.settings);
+        m_deps.ports = m_ownPorts.get();
     }
     if (m_deps.trafficLog.isEmpty())
         m_deps.trafficLog = TrafficLogFile::defaultPath();
@@ -84,7 +80,7 @@ KRN_Tools::KRN_Tools(WindowDeps deps, QWidget* parent)
     setWindowIcon(icons::windowIcon());
     setFixedSize(627, 312);
 
-    m_aids = new OperatorAids(*this, m_ui, m_deps.trafficLog, m_deps.pins);
+    m_aids = new OperatorAids(*this, m_ui, m_deps.trafficLog, m_deps.ports);
     wireControls();
     // The clock runs from the moment the window exists, start-up included.
     m_timer1.setInterval(OneSecond);
@@ -138,7 +134,7 @@ void KRN_Tools::wireControls()
     // opens lines of its own, so not while a command of this window is out;
     // its traffic goes where this window's does.
     offerSiteWindow(*this,
-                    SiteDeps{m_deps.settings, m_deps.boxes, *m_deps.siteQuestions, m_deps.pins,
+                    SiteDeps{m_deps.settings, m_deps.boxes, *m_deps.siteQuestions, m_deps.ports,
                              m_deps.commander ? m_deps.commander->link().events() : nullptr},
                     [this] { return m_deps.commander && m_deps.commander->running(); });
 }
@@ -347,9 +343,13 @@ void KRN_Tools::runCommand(Command command)
         outcome = m_deps.commander->Send_Function(request);
         frameSent = watch.frameSent();
     }
-    // A command went out on this port: keep its number naming the adapter.
-    if (frameSent)
-        m_aids->pinAfterUse(form.portListIndex + 1);
+    // A command went out on this port: keep its number naming the adapter,
+    // by the route the command opened, not by a second look at the system.
+    if (frameSent) {
+        const PortRoute& used = m_deps.commander->link().route();
+        if (const QString path = PortMap::pinFor(used); !path.isEmpty())
+            m_deps.settings.setPortMapping(used.number, path);
+    }
     presentOutcome(m_deps.boxes, outcome);
     if (!outcome.delivered())
         return;

@@ -18,10 +18,9 @@ class Failure;
 class FontChooser;
 class MessageSink;
 class OperatorAids;
-class PortPinning;
+class PortMap;
 class Settings;
 class SiteQuestions;
-class SystemSerialDevices;
 struct ProgramValues;
 
 // What the window works with. The commander may be absent (the window then
@@ -33,9 +32,9 @@ struct WindowDeps {
     FontChooser& fontChooser;
     Commander* commander = nullptr;
     std::function<QDateTime()> now; // the clock preview's time
-    // Names the device behind each serial port number and pins the number to
-    // it once used; by default the system's devices and [Ports] of `settings`.
-    PortPinning* pins = nullptr;
+    // Names the device behind each serial port number for the port list's
+    // tooltip; by default the system's devices and [Ports] of `settings`.
+    const PortMap* ports = nullptr;
     QString trafficLog{}; // followed by the log viewer; by default the per-user one
     // The site window's file dialogs and questions; by default the program's own.
     SiteQuestions* siteQuestions = nullptr;
@@ -85,8 +84,7 @@ private:
     AccessGate m_gate;
     QTimer m_timer1;
     QFont m_chooserFont; // kept between openings of the font chooser
-    std::unique_ptr<SystemSerialDevices> m_systemDevices;
-    std::unique_ptr<PortPinning> m_ownPins;
+    std::unique_ptr<PortMap> m_ownPorts;
     std::unique_ptr<SiteQuestions> m_ownSiteQuestions;
     OperatorAids* m_aids = nullptr; // a child of the window
 };

@@ -3,7 +3,7 @@
 #include "controltips.h"
 #include "core/failure.h"
 #include "glyphsample.h"
-#include "link/portpinning.h"
+#include "link/portmap.h"
 #include "logviewer.h"
 #include "strings/stringtable.h"
 #include "strings/viewids.h"
@@ -24,9 +24,9 @@ constexpr int ClockLanguageList = 8;
 } // namespace
 
 OperatorAids::OperatorAids(QWidget& window, const Controls& ui, QString trafficLog,
-                           PortPinning* pins)
+                           const PortMap* ports)
     : QObject(&window), m_window(window), m_ui(ui), m_trafficLog(std::move(trafficLog)),
-      m_pins(pins)
+      m_ports(ports)
 {
     // One action serves the shortcut and the context menu; the window's
     // layout stays as it is.
@@ -106,14 +106,9 @@ QString OperatorAids::portTip() const
     if (list.currentIndex() < 0)
         return strings::load(strings::TipSerialPort);
     PortRoute route;
-    if (m_pins)
-        route = m_pins->route(list.currentIndex() + 1);
+    if (m_ports)
+        route = m_ports->route(list.currentIndex() + 1);
     return serialPortTip(list.currentText(), route);
-}
-
-QString OperatorAids::pinAfterUse(qint32 port)
-{
-    return m_pins ? m_pins->pinAfterUse(port) : QString();
 }
 
 QString OperatorAids::clockTip() const

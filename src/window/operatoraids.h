@@ -13,7 +13,7 @@ class QWidget;
 
 namespace krn {
 
-class PortPinning;
+class PortMap;
 
 // What the window adds beside its written behaviour, in one place: tooltips
 // on every control, the serial-port list's device tooltip and the pinning of
@@ -23,8 +23,8 @@ class OperatorAids : public QObject {
     Q_OBJECT
 
 public:
-    // `pins` may be absent: the port tooltip then names no device.
-    OperatorAids(QWidget& window, const Controls& ui, QString trafficLog, PortPinning* pins);
+    // `ports` may be absent: the port tooltip then names no device.
+    OperatorAids(QWidget& window, const Controls& ui, QString trafficLog, const PortMap* ports);
     ~OperatorAids() override;
 
     void applyTips();
@@ -49,8 +49,6 @@ public:
     // The clock preview's tooltip: what it is, and the glyph cells exactly as
     // the download would send them now.
     QString clockTip() const;
-    // After a command went out on `port`; returns the path pinned, if any.
-    QString pinAfterUse(qint32 port);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -59,7 +57,7 @@ private:
     QWidget& m_window;
     const Controls& m_ui;
     QString m_trafficLog;
-    PortPinning* m_pins = nullptr;
+    const PortMap* m_ports = nullptr;
     QAction* m_logAction = nullptr;
     QPointer<LogViewer> m_viewer;
     bool m_busy = false;

@@ -3,7 +3,7 @@
 #include "commands/command.h"
 #include "core/messages.h"
 #include "krn_version.h"
-#include "link/portpinning.h"
+#include "link/portmap.h"
 #include "listcontents.h"
 #include "outcomebox.h"
 #include "site/handover.h"
@@ -353,9 +353,9 @@ void SiteWindow::saveReport()
     h.siteFile = m_path;
     h.when = QDateTime::currentDateTime();
     h.tool = QStringLiteral("krntools ") + QLatin1String(kVersion);
-    if (m_deps.pins)
+    if (m_deps.ports)
         for (qint32 n = 1; n <= qint32(lists::serialPorts().size()); ++n) {
-            const PortRoute route = m_deps.pins->route(n);
+            const PortRoute route = m_deps.ports->route(n);
             if (route.present)
                 h.ports << QStringLiteral("%1  %2  %3")
                                .arg(QString::number(n), route.device,

@@ -19,7 +19,7 @@ namespace krn {
 
 class EngineEvents;
 class MessageSink;
-class PortPinning;
+class PortMap;
 class Settings;
 
 // What the site window asks the operator, in dialogs of the program's own
@@ -51,8 +51,8 @@ struct SiteDeps {
     const Settings& settings; // what port numbers open
     MessageSink& boxes;
     SiteQuestions& questions;
-    const PortPinning* pins = nullptr; // names this computer's ports in the report
-    EngineEvents* events = nullptr;    // hears the traffic (the traffic log)
+    const PortMap* ports = nullptr; // names this computer's ports in the report
+    EngineEvents* events = nullptr; // hears the traffic (the traffic log)
 };
 
 // A site file in a window of its own: its rows with their state, Apply

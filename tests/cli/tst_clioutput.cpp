@@ -3,6 +3,8 @@
 #include "cli/portlisting.h"
 #include "cli/progressbar.h"
 #include "cli/report.h"
+#include "settings/profilefile.h"
+#include "settings/settings.h"
 
 #include <QtTest>
 
@@ -87,33 +89,35 @@ private Q_SLOTS:
         QCOMPARE(int(krn::cli::exitStatusFor(reports)), status);
     }
 
-    // Port numbers as the window counts them: a mapping wins and adds, the
-    // rest are the system's devices in natural order.
+    // Port numbers as the window counts them, one look at the system's list:
+    // a mapping wins and adds, the rest are the system's devices in natural
+    // order; each as `ports` prints it.
     void ports()
     {
-        QList<krn::cli::PortDevice> system;
-        for (const char* device : {"/dev/ttyUSB10", "/dev/ttyS0", "/dev/ttyUSB2"})
-            system << krn::cli::PortDevice{device, {}, {}, {}};
-        const auto mapped = [](qint32 n) {
-            return n == 1   ? QStringLiteral("/dev/pts/7")
-                   : n == 9 ? QStringLiteral("tcp://h:1")
-                            : QString();
-        };
+        struct System : krn::SerialDevices {
+            QList<krn::SerialDevice> list() const override
+            {
+                return {{"/dev/ttyS0", {}, {}, {}, {}},
+                        {"/dev/ttyUSB1", "FT232R USB UART", "FTDI", "A10K3", {}},
+                        {"/dev/ttyUSB10", {}, {}, {}, {}}};
+            }
+        } system;
+        QTemporaryDir dir;
+        krn::ProfileFile file(dir.filePath("krntools.ini"));
+        krn::Settings settings(file);
+        settings.setPortMapping(1, "/dev/pts/7");
+        settings.setPortMapping(9, "tcp://h:1");
+        const QList<krn::PortRoute> rows = krn::PortMap(&settings, &system).routes(16);
         QStringList got;
-        for (const krn::cli::PortRow& r : krn::cli::portRows(system, mapped))
-            got << QStringLiteral("%1 %2").arg(r.number).arg(r.port.device);
-        QCOMPARE(got.join(u'|'), "1 /dev/pts/7|2 /dev/ttyUSB2|3 /dev/ttyUSB10|9 tcp://h:1");
-    }
-    void portsText()
-    {
-        const QList<krn::cli::PortRow> rows{
-            {2, {"/dev/ttyUSB1", "FT232R USB UART", "FTDI", "A10K3"}}};
-        QCOMPARE(krn::cli::portsText(rows, Language::English),
+        for (const krn::PortRoute& r : rows)
+            got << QStringLiteral("%1 %2").arg(r.number).arg(r.device);
+        QCOMPARE(got.join(u'|'), "1 /dev/pts/7|2 /dev/ttyUSB1|3 /dev/ttyUSB10|9 tcp://h:1");
+        QCOMPARE(krn::cli::portsText(rows.mid(1, 1), Language::English),
                  "Port\tDevice\tDescription\tMaker\tSerial number\n"
                  "2\t/dev/ttyUSB1\tFT232R USB UART\tFTDI\tA10K3\n");
         QCOMPARE(krn::cli::portsText({}, Language::SimplifiedChinese), "没有找到串口。\n");
         QCOMPARE(
-            krn::cli::portsJson(rows),
+            krn::cli::portsJson(rows.mid(1, 1)),
             R"({"description":"FT232R USB UART","device":"/dev/ttyUSB1","maker":"FTDI","port":2,"serial":"A10K3"})"
             "\n");
     }

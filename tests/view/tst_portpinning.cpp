@@ -1,7 +1,7 @@
 // Port numbers pinned to their adapter: two starts of the program with the
 // system's device list changing in between.
 
-#include "link/portpinning.h"
+#include "link/portmap.h"
 #include "settings/profilefile.h"
 #include "settings/settings.h"
 #include "window/controltips.h"
@@ -117,22 +117,28 @@ void TestPortPinning::twoStarts()
     if (!preset.isEmpty())
         QVERIFY(ini.setPortMapping(1, preset));
     auto read = [&ini](qint32 n) { return ini.portMapping(n); };
-    auto write = [&ini](qint32 n, const QString& path) { return ini.setPortMapping(n, path); };
+    // What the window does once a command went out on a port.
+    auto pinAfterUse = [&ini](const krn::PortMap& map, qint32 n) {
+        const QString path = krn::PortMap::pinFor(map.route(n));
+        if (!path.isEmpty())
+            ini.setPortMapping(n, path);
+        return path;
+    };
 
     FakeSystem system(root);
     system.plug(first);
     {
-        krn::PortPinning pins(system, read, write);
+        const krn::PortMap map(&ini, &system);
         if (used > 0) {
-            const QString written = pins.pinAfterUse(used);
+            const QString written = pinAfterUse(map, used);
             QCOMPARE(written, preset.isEmpty() ? full(pinned) : QString());
         }
         QCOMPARE(read(qMax(used, 1)), full(pinned));
     }
 
     system.plug(second);
-    krn::PortPinning pins(system, read, write);
-    const krn::PortRoute route = pins.route(port);
+    const krn::PortMap map(&ini, &system);
+    const krn::PortRoute route = map.route(port);
     QCOMPARE(route.device, full(opens));
     QCOMPARE(route.info ? route.info->location : QString(), full(info));
     const QString text = krn::serialPortTip(u"串口%1"_s.arg(port), route);
@@ -141,7 +147,7 @@ void TestPortPinning::twoStarts()
         QVERIFY2(text.contains(route.device), qPrintable(text)); // names the missing adapter
     // A second use changes nothing once the number is pinned.
     if (!pinned.isEmpty()) {
-        QCOMPARE(pins.pinAfterUse(port), QString());
+        QCOMPARE(pinAfterUse(map, port), QString());
         QCOMPARE(read(port), full(pinned));
     }
 }

@@ -7,7 +7,6 @@
 #include "core/qteventpump.h"
 #include "link/link.h"
 #include "link/portmap.h"
-#include "link/portpinning.h"
 #include "link/qtserialport.h"
 #include "settings/profilefile.h"
 #include "settings/settings.h"
@@ -77,7 +76,7 @@ struct Harness : krn::FontChooser, krn::EngineEvents, krn::SiteQuestions {
             f.write(ini);
         window = std::make_unique<krn::KRN_Tools>(
             krn::WindowDeps{values, settings, boxes, *this, withCommander ? &commander : nullptr,
-                            [this] { return now; }, &pins, dir.filePath(u"traffic.log"_s), this});
+                            [this] { return now; }, &ports, dir.filePath(u"traffic.log"_s), this});
         window->show();
         return QTest::qWaitForWindowActive(window.get());
     }
@@ -138,9 +137,6 @@ struct Harness : krn::FontChooser, krn::EngineEvents, krn::SiteQuestions {
     krn::Link link{values.link, port, ports, clock, pump, this};
     Boxes boxes;
     krn::Commander commander{link, pump};
-    krn::PortPinning pins{
-        devices, [this](qint32 n) { return settings.portMapping(n); },
-        [this](qint32 n, const QString& p) { return settings.setPortMapping(n, p); }};
     std::unique_ptr<krn::KRN_Tools> window;
 };
 
