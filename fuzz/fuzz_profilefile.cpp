@@ -74,7 +74,9 @@ QByteArray trimBlanks(QByteArray text)
 
 QString decode(const QByteArray& bytes)
 {
-    QStringDecoder utf8(QStringDecoder::Utf8);
+    // Stateless: a sequence cut off at the end is an error, not a state kept
+    // for a next call that never comes.
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     const QString text = utf8(bytes);
     if (!utf8.hasError())
         return text;

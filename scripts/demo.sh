@@ -79,6 +79,9 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     pids+=($!)
     wait_for '[ -s "$demo/display" ]' || { echo "Xvfb did not start: $(cat "$demo/xvfb.log")"; exit 1; }
     export DISPLAY=":$(head -n1 "$demo/display")"
+    # The window must go to that server even where the shell was set up for
+    # headless Qt programs.
+    export QT_QPA_PLATFORM=xcb
     echo "No display found: the window runs in a virtual X server (Xvfb) on display $DISPLAY."
     echo "  To look at it, take a screenshot:  import -display $DISPLAY -window root shot.png"
     echo "  or watch it live with a VNC server: x11vnc -display $DISPLAY  (then a VNC viewer)"
