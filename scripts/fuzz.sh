@@ -20,7 +20,7 @@ cmake -S fuzz -B build-fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=RelW
 cmake --build build-fuzz -j"$(nproc)"
 
 export ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
-for harness in numtext profilefile; do
+for harness in numtext profilefile sitefile; do
     work=build-fuzz/corpus/$harness
     mkdir -p "$work"
     log=build-fuzz/$harness.log

@@ -1,7 +1,7 @@
 #include "netaddress.h"
 
 #include "core/failure.h"
-#include "strings/stringtable.h"
+#include "core/textids.h"
 
 namespace krn {
 
