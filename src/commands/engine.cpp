@@ -4,8 +4,9 @@
 
 namespace krn {
 
-Engine::Engine(LinkState& state, const Settings* settings, EngineEvents* events)
-    : ports(settings), line(std::make_unique<QtSerialPort>()),
+Engine::Engine(LinkState& state, const Settings* settings, EngineEvents* events,
+               const SerialDevices* devices)
+    : ports(settings, devices), line(std::make_unique<QtSerialPort>()),
       link(state, line, ports, clock, pump, events), commander(link, pump)
 {
 }

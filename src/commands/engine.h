@@ -18,8 +18,10 @@ struct LinkState;
 // that made it.
 struct Engine {
     // `settings`: where port numbers are mapped; absent, only addresses given
-    // directly (or the system's list) are opened.
-    Engine(LinkState& state, const Settings* settings, EngineEvents* events = nullptr);
+    // directly (or the system's list) are opened. `devices`: the system's
+    // serial devices as a test sets them; absent, the system's own.
+    Engine(LinkState& state, const Settings* settings, EngineEvents* events = nullptr,
+           const SerialDevices* devices = nullptr);
     Engine(const Engine&) = delete;
     Engine& operator=(const Engine&) = delete;
 

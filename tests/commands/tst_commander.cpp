@@ -1,12 +1,12 @@
 // The command buttons against the virtual screen. No graphical session here,
 // so the clock download meets the one failure inside it a test can cause.
 
-#include "commandrig.h"
-
 #include "commands/trafficlog.h"
+#include "support/windowrig.h"
 
 #include <QLocale>
 #include <QRegularExpression>
+#include <map>
 
 using namespace krn::test;
 using krn::FormSnapshot;
@@ -65,18 +65,24 @@ private Q_SLOTS:
         QFETCH(int, code);
         QFETCH(QString, box);
         QFETCH(QString, mode);
-        Rig rig;
-        QVERIFY(rig.start(mode.isEmpty() ? QStringList() : QStringList{"--mode", mode}));
+        std::unique_ptr<FormRig>& shared = m_screens[mode];
+        if (!shared) {
+            shared = std::make_unique<FormRig>();
+            QVERIFY(shared->start(mode.isEmpty() ? QStringList() : QStringList{"--mode", mode}));
+        }
+        FormRig& rig = *shared;
+        rig.boxes.boxes.clear();
         FormSnapshot form = typicalForm();
         edit(form);
         QCOMPARE(rig.run(index, form).delivered(), box.startsWith("(i)"));
         const QStringList sent = rig.frames(code ? 1 : 0);
         // A failed command closes its port, so the next one opens what the window shows.
         QVERIFY(!rig.link.isOpen() && !rig.commander.running());
-        QVERIFY2(rig.boxes.boxes.size() == 1 && rig.box().startsWith(box), qPrintable(rig.box()));
+        QVERIFY2(rig.boxes.boxes.size() == 1 && rig.boxes.text().startsWith(box),
+                 qPrintable(rig.boxes.text()));
         QCOMPARE(sent.size(), code ? 1 : 0);
         if (!code) {
-            QVERIFY(!rig.settingsText().contains("Send_Time"));
+            QVERIFY(!rig.fileBytes().contains("Send_Time"));
             return;
         }
         const B frame = B::fromHex(sent[0].toLatin1());
@@ -96,7 +102,7 @@ private Q_SLOTS:
     void trafficLog()
     {
         QFETCH(bool, writable);
-        Rig rig;
+        FormRig rig;
         QVERIFY(rig.start());
         QFile blocker(rig.dir.filePath(QStringLiteral("logs")));
         QVERIFY(writable || blocker.open(QIODevice::WriteOnly)); // a file where the folder goes
@@ -104,7 +110,7 @@ private Q_SLOTS:
         krn::TrafficLogFile log(blocker.fileName() + QStringLiteral("/traffic.log"));
         rig.link.setEvents(&log);
         QVERIFY(rig.run(8, typicalForm()).delivered());
-        QCOMPARE(rig.box(), "(i) Prompt Window: Set parameter ok!");
+        QCOMPARE(rig.boxes.text(), "(i) Prompt Window: Set parameter ok!");
         QFile file(log.path());
         QCOMPARE(file.open(QIODevice::ReadOnly), writable);
         if (!writable)
@@ -141,6 +147,9 @@ private Q_SLOTS:
         // Nothing else was left in the folder.
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files).size(), 2);
     }
+
+private:
+    std::map<QString, std::unique_ptr<FormRig>> m_screens; // one virtual screen per mode
 };
 
 QTEST_GUILESS_MAIN(TestCommander)

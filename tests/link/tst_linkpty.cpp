@@ -1,7 +1,7 @@
 // The link over a real QSerialPort on a pseudo-terminal, with the virtual
 // screen or the test itself at the other end.
 
-#include "support/linkrig.h"
+#include "support/enginerig.h"
 #include "support/ptypair.h"
 #include "support/vscreenprocess.h"
 
@@ -48,7 +48,7 @@ class TestLinkPty : public QObject {
     Q_OBJECT
 
     // The real parts, with port 1 mapped to `device`.
-    struct Rig : krn::test::LinkRig {
+    struct Rig : krn::test::EngineRig {
         explicit Rig(const QString& device) { mapPort1(device); }
 
         std::optional<Message> open() { return link.OpenPort(LinkTarget{1, {}, 9600, 1}); }
@@ -107,7 +107,7 @@ private Q_SLOTS:
         rig.open();
         QVERIFY(rig.send(0x0A, hex("00")) < 3000);
         QCOMPARE(rig.state.BusyFlag, qint16(1));
-        QVERIFY(!rig.port.isOpen());
+        QVERIFY(!rig.engine.line.isOpen());
         QCOMPARE(rig.delivery.kind, DeliveryKind::LineFault);
         // In plain words, not the system's "Inappropriate ioctl for device".
         QCOMPARE(english(rig.delivery.message),
@@ -156,7 +156,7 @@ private Q_SLOTS:
             LinkTarget{port, address.replace(QStringLiteral("%1"), pty.slavePath()), 19200, 1});
         QCOMPARE(int(rig.state.BusyFlag), failure ? 1 : 0);
         QCOMPARE(rig.state.BaudRate, 19200);
-        QCOMPARE(rig.port.isOpen(), why.isEmpty());
+        QCOMPARE(rig.engine.line.isOpen(), why.isEmpty());
         if (failure)
             QVERIFY2(english(*failure).contains(why), qPrintable(english(*failure)));
         if (!why.isEmpty())
@@ -167,7 +167,7 @@ private Q_SLOTS:
         QCOMPARE(rig.state.BusyFlag, qint16(0));
         rig.link.ClosePort();
         rig.link.ClosePort();
-        QVERIFY(!rig.port.isOpen());
+        QVERIFY(!rig.engine.line.isOpen());
     }
 };
 

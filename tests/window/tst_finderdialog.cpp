@@ -1,10 +1,5 @@
-#include "commands/commander.h"
-#include "support/linkrig.h"
-#include "support/recordingboxes.h"
-#include "support/vscreenprocess.h"
+#include "support/windowrig.h"
 #include "window/finderdialog.h"
-#include "window/fontchooser.h"
-#include "window/krn_tools.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -92,19 +87,13 @@ private Q_SLOTS:
         QFETCH(QString, picked);
         krn::test::VScreenProcess screen;
         QVERIFY2(screen.start({"--screen", "1,2"}), qPrintable(screen.errorText()));
-        struct Rig : krn::test::LinkRig, krn::FontChooser {
-            std::optional<QFont> choose(const QFont&) override { return std::nullopt; }
-            krn::test::RecordingBoxes boxes;
-            krn::Commander commander{link, pump};
-        } rig;
+        krn::test::WindowRig rig;
+        rig.answer = [](QFont) { return std::nullopt; };
         QVERIFY(rig.mapPort1(device.isEmpty() ? screen.device() : device));
         rig.settings.setLineSpeed("57600");
         rig.settings.setScreen("200");
-        krn::KRN_Tools window(krn::WindowDeps{rig.values, rig.settings, rig.boxes, rig,
-                                              &rig.commander, nullptr, nullptr});
-        window.show();
-        QVERIFY(QTest::qWaitForWindowActive(&window));
-        const krn::Controls& ui = window.controls();
+        QVERIFY(rig.start({}, true));
+        const krn::Controls& ui = rig.ui();
 
         QTimer chooser;
         bool clicked = false;
@@ -129,7 +118,7 @@ private Q_SLOTS:
             QCOMPARE(ui.ComboNo[3]->actions().first()->text(), "&Find screens...");
             ui.ComboNo[3]->actions().first()->trigger();
         } else {
-            QTest::keyClick(&window, Qt::Key_F, Qt::ControlModifier);
+            QTest::keyClick(rig.window.get(), Qt::Key_F, Qt::ControlModifier);
         }
         QCOMPARE(statusSeen, status);
         QCOMPARE(ui.ComboNo[2]->currentText() + '/' + ui.ComboNo[3]->currentText(), picked);

@@ -5,36 +5,21 @@
 #include "commands/linkfinderline.h"
 #include "commands/screenfinder.h"
 #include "core/failure.h"
-#include "core/programvalues.h"
-#include "core/qteventpump.h"
 #include "core/textids.h"
-#include "link/anyline.h"
-#include "link/link.h"
-#include "link/portmap.h"
-#include "link/qtserialport.h"
 #include "link/rfc2217line.h"
-#include "settings/profilefile.h"
-#include "settings/settings.h"
 #include "support/cputime.h"
+#include "support/enginerig.h"
 #include "support/ser2net.h"
-#include "support/vscreenprocess.h"
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QProcess>
-#include <QStandardPaths>
-#include <QTcpServer>
-#include <QTemporaryDir>
 #include <QTest>
-#include <csignal>
 #include <fcntl.h>
-#include <sys/prctl.h>
 #include <termios.h>
 #include <unistd.h>
 
 using namespace krn;
 using krn::test::Ser2net;
-using krn::test::VScreenProcess;
 
 namespace {
 // The settings the pty is at now (zero if unreadable). The Linux pty keeps
@@ -50,18 +35,8 @@ termios ptySettings(const QString& device)
     return t;
 }
 
-// What the app wires together in main(), with the line that picks by address.
-struct Rig {
-    QTemporaryDir dir;
-    ProgramValues values;
-    ProfileFile file{dir.filePath(QStringLiteral("krntools.ini"))};
-    Settings settings{file};
-    PortMap ports{&settings};
-    AnyLine line{std::make_unique<QtSerialPort>()};
-    SteadyClock clock;
-    QtEventPump pump;
-    Link link{values.link, line, ports, clock, pump};
-    VScreenProcess screen;
+// The engine with ser2net in front of the virtual screen.
+struct Rig : krn::test::EngineRig {
     Ser2net server;
 
     // ser2net on the virtual screen, and port 3 mapped to it.
@@ -133,8 +108,8 @@ private Q_SLOTS:
                  QStringLiteral("127.0.0.1:%1").arg(rig.server.port));
         QVERIFY2(t.elapsed() < 2000, qPrintable(QString::number(t.elapsed())));
         QVERIFY(!rig.link.isOpen());
-        QVERIFY(!rig.line.takeFault()); // told once
-        QVERIFY_THROWS_EXCEPTION(Failure, rig.line.write(QByteArray(1, '\0')));
+        QVERIFY(!rig.engine.line.takeFault()); // told once
+        QVERIFY_THROWS_EXCEPTION(Failure, rig.engine.line.write(QByteArray(1, '\0')));
         const double before = krn::test::cpuMs();
         QTest::qWait(300);
         const double cpu = krn::test::cpuMs() - before;
@@ -162,7 +137,7 @@ private Q_SLOTS:
 
         Rfc2217Line second;
         try {
-            second.open(rig.ports.deviceFor(3), LineSettings{});
+            second.open(rig.engine.ports.deviceFor(3), LineSettings{});
             QFAIL("a second user opened the port");
         } catch (const Failure& f) {
             QCOMPARE(int(f.message().id), int(strings::NetClosedWhileOpening));

@@ -45,7 +45,7 @@ struct FakeSystem : krn::SerialDevices {
 
 } // namespace
 
-class TestPortPinning : public QObject {
+class TestPortMap : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
@@ -55,7 +55,7 @@ private Q_SLOTS:
 };
 
 // Paths in the table are relative to the private folder; "" is none.
-void TestPortPinning::twoStarts_data()
+void TestPortMap::twoStarts_data()
 {
     QTest::addColumn<QString>("first");  // the devices at the first start
     QTest::addColumn<QString>("preset"); // [Ports] 1= before the first start
@@ -94,7 +94,7 @@ void TestPortPinning::twoStarts_data()
         "Pinned to tcp://");
 }
 
-void TestPortPinning::twoStarts()
+void TestPortMap::twoStarts()
 {
     QFETCH(QString, first);
     QFETCH(QString, preset);
@@ -152,5 +152,5 @@ void TestPortPinning::twoStarts()
     }
 }
 
-QTEST_GUILESS_MAIN(TestPortPinning)
-#include "tst_portpinning.moc"
+QTEST_GUILESS_MAIN(TestPortMap)
+#include "tst_portmap.moc"
