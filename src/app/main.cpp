@@ -70,6 +70,7 @@ int main(int argc, char* argv[])
         .fontChooser = fontChooser,
         .commander = &engine.commander,
         .now = &QDateTime::currentDateTime,
+        .ports = &engine.ports,
         .trafficLog = trafficLog.path(),
     });
     boxes.setParent(&window);

@@ -48,8 +48,6 @@ public:
     // Every number that leads somewhere, from 1 up to the system's device
     // count or `atLeast`, whichever is more; one look at the system's list.
     QList<PortRoute> routes(qint32 atLeast) const;
-    // The device of route(number); empty when the number maps to nothing.
-    QString deviceFor(qint32 portNumber) const { return route(portNumber).device; }
     // What a command opens: `address` when given, else port `portNumber`'s
     // route. Nothing with why there is none (no port chosen, no such port).
     std::optional<Message> resolve(qint32 portNumber, const QString& address,

@@ -16,9 +16,8 @@ namespace krn {
 class PortMap;
 
 // What the window adds beside its written behaviour, in one place: tooltips
-// on every control, the serial-port list's device tooltip and the pinning of
-// port numbers, the traffic log viewer (Ctrl+L and the context menu), and the
-// busy state while a command runs. Nothing here moves or resizes a control.
+// on every control, the serial-port list's device tooltip, the traffic log viewer (Ctrl+L and the
+// context menu), and the busy state while a command runs. Nothing here moves or resizes a control.
 class OperatorAids : public QObject {
     Q_OBJECT
 

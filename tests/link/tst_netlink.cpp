@@ -137,7 +137,7 @@ private Q_SLOTS:
 
         Rfc2217Line second;
         try {
-            second.open(rig.engine.ports.deviceFor(3), LineSettings{});
+            second.open(rig.engine.ports.route(3).device, LineSettings{});
             QFAIL("a second user opened the port");
         } catch (const Failure& f) {
             QCOMPARE(int(f.message().id), int(strings::NetClosedWhileOpening));
