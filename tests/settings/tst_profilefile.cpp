@@ -254,56 +254,36 @@ private Q_SLOTS:
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"krntools.ini"});
     }
 
-    void folders_data()
-    {
-        QTest::addColumn<QString>("folder");
-        QTest::addColumn<bool>("beside");
-        QTest::newRow("missing") << m_dir.filePath("no/such") << false;
-        // Refuses new files even to root, unlike a folder with mode 0555.
-        if (QFileInfo("/proc").isDir())
-            QTest::newRow("read-only system folder") << "/proc" << false;
-        QTest::newRow("writable") << m_dir.path() << true; // last: leaves no per-user folder
-    }
-    void folders()
-    {
-        QFETCH(QString, folder);
-        QFETCH(bool, beside);
-        const QString perUser =
-            QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) + "/krntools";
-        QDir(perUser).removeRecursively();
-        const QString path = folder + "/krntools.ini";
-        QCOMPARE(krn::settingsPathFor(folder), beside ? path : perUser + "/krntools.ini");
-        QCOMPARE(QDir(perUser).exists(), !beside);
-        QCOMPARE(krn::ProfileFile(path).writeText(u"About", u"A", "1"), beside);
-        QCOMPARE(QDir(folder).entryList({"krntools*"}, QDir::Files).size(), int(beside));
-    }
-
     // Beside the executable when its folder is its own and writable; else
     // per user, starting from a copy of the file beside it where the
     // operator has none yet. `listed`: the system folder given ("" none,
     // "bin" the executable's, "." the one holding it, as Program Files holds
-    // krntools). `width`: Send_Width of the file used (-1 none).
+    // krntools). `folder`: the executable's is "read-only" or "missing", else
+    // writable. `width`: Send_Width of the file used (-1 none).
     void location_data()
     {
         QTest::addColumn<QString>("listed");
-        QTest::addColumn<bool>("readOnly");
+        QTest::addColumn<QString>("folder");
         QTest::addColumn<QByteArray>("beside"); // null: no file
         QTest::addColumn<QByteArray>("perUser");
         QTest::addColumn<bool>("keptBeside");
         QTest::addColumn<int>("width");
         const QByteArray none, shipped = "[About]\nSend_Width=64\n",
                                own = "[About]\r\nSend_Width=8\r\n";
-        QTest::newRow("portable") << "" << false << none << none << true << -1;
-        QTest::newRow("portable with its file") << "" << false << shipped << none << true << 64;
-        QTest::newRow("system folder") << "bin" << false << none << none << false << -1;
-        QTest::newRow("inside one, file copied") << "." << false << shipped << none << false << 64;
-        QTest::newRow("copied once") << "bin" << false << shipped << own << false << 8;
-        QTest::newRow("read-only, file copied") << "" << true << shipped << none << false << 64;
+        // clang-format off
+        QTest::newRow("portable") << "" << "" << none << none << true << -1;
+        QTest::newRow("portable with its file") << "" << "" << shipped << none << true << 64;
+        QTest::newRow("system folder") << "bin" << "" << none << none << false << -1;
+        QTest::newRow("inside one, file copied") << "." << "" << shipped << none << false << 64;
+        QTest::newRow("copied once") << "bin" << "" << shipped << own << false << 8;
+        QTest::newRow("read-only, file copied") << "" << "read-only" << shipped << none << false << 64;
+        QTest::newRow("missing") << "" << "missing" << none << none << false << -1;
+        // clang-format on
     }
     void location()
     {
         QFETCH(QString, listed);
-        QFETCH(bool, readOnly);
+        QFETCH(QString, folder);
         QFETCH(QByteArray, beside);
         QFETCH(QByteArray, perUser);
         QFETCH(bool, keptBeside);
@@ -311,11 +291,11 @@ private Q_SLOTS:
         const QString root = m_dir.filePath(QTest::currentDataTag());
         const QString app = root + "/app", exe = app + "/bin", config = root + "/config/krntools";
         std::optional<ReadOnlyTree> tree;
-        if (readOnly) {
+        if (folder == "read-only") {
             tree.emplace(app, QMap<QString, QByteArray>{{"bin/krntools.ini", beside}});
             if (!tree->refuses())
                 QSKIP("no folder here refuses new files");
-        } else {
+        } else if (folder.isEmpty()) {
             QDir().mkpath(exe);
             fileWith(exe + "/krntools.ini", beside);
         }

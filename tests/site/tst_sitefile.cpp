@@ -4,7 +4,6 @@
 
 #include "site/sitefile.h"
 #include "strings/siteids.h"
-#include "strings/stringtable.h"
 
 #include <QStringEncoder>
 #include <QtTest>
@@ -112,18 +111,6 @@ private Q_SLOTS:
             got = e.join(u'|');
         }
         QTEST(got, "want");
-    }
-
-    // The words of a refusal name the row, the column as the header spells
-    // it, the value and what it must be.
-    void refusalWords()
-    {
-        const auto r = site::parseSiteFile("位置,串口,屏号,波特率\nA,1,300,9600\n");
-        QCOMPARE(
-            strings::render(std::get<Message>(r), strings::Language::English),
-            QStringLiteral("Row 2, column 屏号: \"300\" is not a screen number from 0 to 254."));
-        QCOMPARE(strings::render(std::get<Message>(r), strings::Language::SimplifiedChinese),
-                 QStringLiteral("第 2 行“屏号”列：“300”不是0 到 254 的屏号。"));
     }
 };
 

@@ -12,7 +12,7 @@ QString cliExecutable()
     return path.isEmpty() ? QCoreApplication::applicationDirPath() + "/../krntools-cli" : path;
 }
 
-CliRun runCli(const QStringList& arguments, const QByteArray& input)
+CliRun runCli(const QStringList& arguments)
 {
     QProcess p;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -21,7 +21,6 @@ CliRun runCli(const QStringList& arguments, const QByteArray& input)
     env.insert("LC_ALL", "en_US.UTF-8");
     p.setProcessEnvironment(env);
     p.start(cliExecutable(), arguments);
-    p.write(input);
     p.closeWriteChannel();
     if (!QTest::qWaitFor([&] { return p.state() == QProcess::NotRunning; }, 120000)) {
         p.kill();

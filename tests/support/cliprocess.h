@@ -16,8 +16,8 @@ struct CliRun {
 QString cliExecutable();
 
 // Runs the tool without a display, in English unless told otherwise, with
-// `input` on its standard input; the wait handles events, so virtual
+// nothing on its standard input; the wait handles events, so virtual
 // screens' output keeps flowing meanwhile.
-CliRun runCli(const QStringList& arguments, const QByteArray& input = {});
+CliRun runCli(const QStringList& arguments);
 
 } // namespace krn::test
