@@ -1,7 +1,7 @@
 // The network lines against servers the test scripts itself: the corners
 // ser2net does not show on demand (refusing the com-port option, wrong
 // settings, silence, a full accept queue, commands cut across reads). What
-// ser2net does show is in the link-over-ser2net test.
+// ser2net does show is in the real-lines test.
 
 #include "core/failure.h"
 #include "core/qteventpump.h"
@@ -147,8 +147,8 @@ class TestNetLine : public QObject {
 
 private Q_SLOTS:
     // Each told in its own words; the silent one within the limit, with the
-    // window's events handled meanwhile. (Nothing listening: the link over
-    // ser2net.)
+    // window's events handled meanwhile. (Nothing listening: the real-lines
+    // test, once ser2net has stopped.)
     void connectFailures()
     {
         // An accept queue of one, filled: the next connection is never answered.
@@ -278,7 +278,7 @@ private Q_SLOTS:
         // clang-format on
     }
     // Told in plain words, the line stays closed, and the connection is not
-    // left behind. (A server that hangs up: the busy ser2net.)
+    // left behind. (A server that hangs up: the second user of ser2net in the real-lines test.)
     void rfc2217SetupFailures()
     {
         QFETCH(int, script);

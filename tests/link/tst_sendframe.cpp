@@ -1,7 +1,7 @@
 // The frame sender and the line picker against scripted parts: exact bytes
 // and writes, frames refused before they go, reply timing, the clock wrap, a
-// fault at the deadline; which line an address opens. (Over a real pty: the
-// link-over-pty test.)
+// fault at the deadline; which line an address opens. (Over real lines: the
+// real-lines test.)
 
 #include "core/eventpump.h"
 #include "core/failure.h"
@@ -305,7 +305,7 @@ private Q_SLOTS:
     // Each address opens the line it names, and the operations after it go
     // there. A malformed address is refused before anything is closed; a line
     // of another kind never stays open behind the one opened now. (The real
-    // lines behind it: the link over ser2net and over a pty.)
+    // lines behind it: the real-lines test.)
     void picksByAddress()
     {
         QStringList log;
