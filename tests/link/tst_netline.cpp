@@ -5,15 +5,11 @@
 // RFC 2217 line: data and commands apart, whatever pieces the stream arrives in.
 
 #include "core/failure.h"
-#include "core/qteventpump.h"
-#include "link/anyline.h"
-#include "link/link.h"
-#include "link/portmap.h"
-#include "link/qtserialport.h"
 #include "link/rfc2217line.h"
 #include "link/tcpline.h"
 #include "link/telnetdecoder.h"
 #include "strings/stringtable.h"
+#include "support/enginerig.h"
 
 #include <QElapsedTimer>
 #include <QTcpServer>
@@ -264,12 +260,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, lead);
         Server server(rfc2217 ? Script::Rfc2217 : Script::Raw);
         server.floodAfterData(rate, lead, char(0x15));
-        LinkState state;
-        PortMap ports;
-        SteadyClock clock;
-        QtEventPump pump;
-        AnyLine line(std::make_unique<QtSerialPort>());
-        Link link(state, line, ports, clock, pump);
+        krn::test::EngineRig rig; // the link as the programs assemble it
+        Link& link = rig.link;
         const QString address = server.address(rfc2217 ? "rfc2217" : "tcp");
         QVERIFY(!link.OpenPort(LinkTarget{0, address, 9600, 1}));
         QElapsedTimer took;
