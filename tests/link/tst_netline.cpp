@@ -134,6 +134,7 @@ QStringList literals(const Message& m)
         out << a.literal;
     return out;
 }
+
 // Feeds `wire` cut at `cuts` (ascending). Returns the data in hex, then the
 // events: "C f1" (IAC NOP), "N fd 2c" (IAC DO COM-PORT), "S 2c 6608" (a
 // subnegotiation and its payload).
