@@ -201,7 +201,7 @@ private Q_SLOTS:
         // input is discarded first. (A batch that merely contains 06: the
         // frame sender's scripted replies.)
         QVERIFY(pty.write(hex("06")));
-        QTest::qWait(50);
+        QVERIFY(QTest::qWaitFor([&] { return rig.engine.line.bytesWaiting() == 1; }, 2000));
         QVERIFY(rig.send(0x0A, hex("00")) >= 3000);
         QCOMPARE(rig.state.BusyFlag, qint16(1));
         QVERIFY(!rig.link.OpenPort(LinkTarget{2, {}, 9600, 1})); // port 2 is not mapped
