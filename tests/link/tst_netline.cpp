@@ -1,27 +1,21 @@
 // The network lines against servers the test scripts itself: the corners
 // ser2net does not show on demand (refusing the com-port option, wrong
 // settings, silence, a full accept queue, commands cut across reads). What
-// ser2net does show is in the link-over-ser2net test.
+// ser2net does show is in the real-lines test. And the Telnet decoder of the
+// RFC 2217 line: data and commands apart, whatever pieces the stream arrives in.
 
 #include "core/failure.h"
-#include "core/qteventpump.h"
-#include "link/anyline.h"
-#include "link/link.h"
-#include "link/portmap.h"
-#include "link/qtserialport.h"
 #include "link/rfc2217line.h"
 #include "link/tcpline.h"
+#include "link/telnetdecoder.h"
 #include "strings/stringtable.h"
+#include "support/enginerig.h"
 
 #include <QElapsedTimer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
 #include <QTimer>
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
 
 using namespace krn;
 using namespace std::chrono_literals;
@@ -140,6 +134,31 @@ QStringList literals(const Message& m)
         out << a.literal;
     return out;
 }
+
+// Feeds `wire` cut at `cuts` (ascending). Returns the data in hex, then the
+// events: "C f1" (IAC NOP), "N fd 2c" (IAC DO COM-PORT), "S 2c 6608" (a
+// subnegotiation and its payload).
+QString decode(const QByteArray& wire, const QList<qsizetype>& cuts)
+{
+    TelnetDecoder decoder;
+    QByteArray data;
+    QList<TelnetEvent> events;
+    qsizetype from = 0;
+    for (qsizetype cut : cuts + QList<qsizetype>{wire.size()}) {
+        decoder.feed(QByteArrayView(wire).sliced(from, cut - from), data, events);
+        from = cut;
+    }
+    QStringList out{QString::fromLatin1(data.toHex(' '))};
+    for (const TelnetEvent& e : events) {
+        if (e.kind == TelnetEvent::Kind::Command)
+            out << QString::asprintf("C %02x", e.code);
+        else if (e.kind == TelnetEvent::Kind::Negotiation)
+            out << QString::asprintf("N %02x %02x", e.code, e.option);
+        else
+            out << QString::asprintf("S %02x ", e.option) + QString::fromLatin1(e.payload.toHex());
+    }
+    return out.join(u"; ");
+}
 } // namespace
 
 class TestNetLine : public QObject {
@@ -147,24 +166,21 @@ class TestNetLine : public QObject {
 
 private Q_SLOTS:
     // Each told in its own words; the silent one within the limit, with the
-    // window's events handled meanwhile. (Nothing listening: the link over
-    // ser2net.)
+    // window's events handled meanwhile. (Nothing listening: the real-lines
+    // test, once ser2net has stopped.)
     void connectFailures()
     {
-        // An accept queue of one, filled: the next connection is never answered.
-        const int listener = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof a;
-        QVERIFY(::bind(listener, reinterpret_cast<sockaddr*>(&a), len) == 0 &&
-                ::listen(listener, 0) == 0 &&
-                ::getsockname(listener, reinterpret_cast<sockaddr*>(&a), &len) == 0);
+        // An accept queue of one, filled and never taken from: the next
+        // connection is never answered.
+        QTcpServer listener;
+        listener.setListenBacklogSize(0);
+        QVERIFY(listener.listen(QHostAddress::LocalHost));
+        listener.pauseAccepting();
         QTcpSocket filler;
-        filler.connectToHost(QHostAddress::LocalHost, ntohs(a.sin_port));
+        filler.connectToHost(QHostAddress::LocalHost, listener.serverPort());
         QVERIFY(filler.waitForConnected(2000));
 
-        const QString full = QStringLiteral("127.0.0.1:%1").arg(ntohs(a.sin_port));
+        const QString full = QStringLiteral("127.0.0.1:%1").arg(listener.serverPort());
         TcpLine line(600ms);
         int ticks = 0;
         QTimer clock;
@@ -174,7 +190,6 @@ private Q_SLOTS:
         elapsed.start();
         Message m = openFailure(line, "tcp://" + full);
         const qint64 ms = elapsed.elapsed();
-        ::close(listener);
         QCOMPARE(int(m.id), int(strings::NetTimedOut));
         QCOMPARE(literals(m), QStringList({full, QStringLiteral("0.6")}));
         QVERIFY2(ms >= 590 && ms < 3000, qPrintable(QString::number(ms)));
@@ -246,12 +261,8 @@ private Q_SLOTS:
         QFETCH(QByteArray, lead);
         Server server(rfc2217 ? Script::Rfc2217 : Script::Raw);
         server.floodAfterData(rate, lead, char(0x15));
-        LinkState state;
-        PortMap ports;
-        SteadyClock clock;
-        QtEventPump pump;
-        AnyLine line(std::make_unique<QtSerialPort>());
-        Link link(state, line, ports, clock, pump);
+        krn::test::EngineRig rig; // the link as the programs assemble it
+        Link& link = rig.link;
         const QString address = server.address(rfc2217 ? "rfc2217" : "tcp");
         QVERIFY(!link.OpenPort(LinkTarget{0, address, 9600, 1}));
         QElapsedTimer took;
@@ -278,7 +289,7 @@ private Q_SLOTS:
         // clang-format on
     }
     // Told in plain words, the line stays closed, and the connection is not
-    // left behind. (A server that hangs up: the busy ser2net.)
+    // left behind. (A server that hangs up: the second user of ser2net in the real-lines test.)
     void rfc2217SetupFailures()
     {
         QFETCH(int, script);
@@ -291,6 +302,65 @@ private Q_SLOTS:
         QCOMPARE(literals(m).join(u'|'), args.arg(server.hostPort()));
         QVERIFY(!line.isOpen());
         QVERIFY(server.waitForHangUp());
+    }
+
+    void splitAnywhere_data()
+    {
+        QTest::addColumn<QByteArray>("wire");
+        QTest::addColumn<QString>("decoded");
+        // clang-format off
+        QTest::newRow("doubled FF is one data FF, a lone one waits") << hex("5affffffff00ff") << "5a ff ff 00";
+        QTest::newRow("negotiations") << hex("fffb03fffd2c") << "; N fb 03; N fd 2c";
+        QTest::newRow("setting answers around reply bytes") << hex("06fffa2c6500004b00fff015fffa2c6608fff0") << "06 15; S 2c 6500004b00; S 2c 6608";
+        QTest::newRow("FF inside a subnegotiation") << hex("fffa2c650000fffffffffff041") << "41; S 2c 650000ffff";
+        QTest::newRow("commands, a stray SE among them") << hex("01fff102fff003") << "01 02 03; C f1; C f0";
+        QTest::newRow("a command inside a subnegotiation is dropped") << hex("fffa2c6bfff110fff041") << "41; S 2c 6b10";
+        QTest::newRow("an empty subnegotiation is nothing") << hex("fffafff041") << "41";
+        // clang-format on
+    }
+    // Byte by byte, and cut at every pair of positions, decodes as in one piece.
+    void splitAnywhere()
+    {
+        QFETCH(QByteArray, wire);
+        QFETCH(QString, decoded);
+        QList<qsizetype> everyByte;
+        for (qsizetype i = 1; i < wire.size(); ++i)
+            everyByte << i;
+        QCOMPARE(decode(wire, everyByte), decoded);
+        for (qsizetype i = 0; i <= wire.size(); ++i) {
+            for (qsizetype j = i; j <= wire.size(); ++j) {
+                const QString got = decode(wire, {i, j});
+                if (got != decoded)
+                    QFAIL(
+                        qPrintable(QStringLiteral("cut at %1 and %2: %3").arg(i).arg(j).arg(got)));
+            }
+        }
+    }
+
+    // Every byte value comes back as it was escaped; a subnegotiation doubles
+    // its FF bytes too.
+    void escaping()
+    {
+        QByteArray every;
+        for (int b = 0; b < 256; ++b)
+            every.append(char(b)).append('\xFF');
+        QCOMPARE(decode(telnet::escape(every), {1, 255, 256, 257}),
+                 QString::fromLatin1(every.toHex(' ')));
+        QCOMPARE(telnet::subnegotiation(44, hex("0100ffff")).toHex(' '),
+                 hex("fffa2c0100fffffffffff0").toHex(' '));
+    }
+
+    // A peer that never ends its subnegotiation costs bounded memory, and the
+    // data after its end still arrives.
+    void endlessSubnegotiationIsCutShort()
+    {
+        TelnetDecoder decoder;
+        QByteArray data;
+        QList<TelnetEvent> events;
+        decoder.feed(hex("fffa2c6a") + QByteArray(100000, '\x11') + hex("fff006"), data, events);
+        QCOMPARE(data.toHex(), QByteArray("06"));
+        QCOMPARE(events.size(), 1);
+        QCOMPARE(events[0].payload.size(), TelnetDecoder::MaxSubnegotiation - 1);
     }
 };
 

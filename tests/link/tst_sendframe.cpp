@@ -1,12 +1,15 @@
-// The frame sender against scripted parts: exact bytes and writes, frames
-// refused before they go, reply timing, the clock wrap, a fault at the
-// deadline. (Over a real pty: the link-over-pty test.)
+// The frame sender and the line picker against scripted parts: exact bytes
+// and writes, frames refused before they go, reply timing, the clock wrap, a
+// fault at the deadline; which line an address opens. (Over real lines: the
+// real-lines test.)
 
 #include "core/eventpump.h"
 #include "core/failure.h"
 #include "core/textids.h"
+#include "link/anyline.h"
 #include "link/line.h"
 #include "link/link.h"
+#include "link/netaddress.h"
 #include "link/portmap.h"
 #include "settings/profilefile.h"
 #include "settings/settings.h"
@@ -17,7 +20,9 @@
 #include <optional>
 
 // Scripted stand-ins for the corners a pseudo-terminal cannot reach: a clock
-// that wraps, replies at exact moments, a port that faults mid-wait.
+// that wraps, replies at exact moments, a port that faults mid-wait. A port
+// given a log notes there what it was asked to do, so the lines behind the
+// line picker can share one.
 class FakeClock : public krn::MsClock {
 public:
     quint32 nowMs() override { return now; }
@@ -26,13 +31,18 @@ public:
 
 class FakePort : public krn::Line {
 public:
+    FakePort() = default;
+    FakePort(const char* name, krn::LineKind kind, QStringList& log)
+        : m_name(QLatin1String(name)), m_kind(kind), m_log(&log)
+    {
+    }
     bool isOpen() const override { return open_; }
-    void open(const QString&, const krn::LineSettings&) override { open_ = true; }
-    void close() override { open_ = false; }
+    void open(const QString&, const krn::LineSettings&) override { open_ = true, note("open"); }
+    void close() override { open_ = false, note("close"); }
     qint64 bytesWaiting() override { return need(), input.size(); }
     void discardInput() override { need(), input.clear(); }
     QByteArray readAll() override { return need(), std::exchange(input, {}); }
-    void write(const QByteArray& bytes) override { need(), writes.append(bytes); }
+    void write(const QByteArray& bytes) override { need(), writes.append(bytes), note("write"); }
     std::optional<krn::Message> takeFault() override
     {
         if (fault.isEmpty())
@@ -40,11 +50,11 @@ public:
         return krn::Message{krn::strings::LineFault,
                             {QStringLiteral("/dev/fake"), std::exchange(fault, {})}};
     }
-    krn::LineKind kind() const override { return krn::LineKind::Serial; }
-    bool setSpeed(const krn::LineSettings&) override { return true; }
+    krn::LineKind kind() const override { return m_kind; }
+    bool setSpeed(const krn::LineSettings&) override { return note("speed"), true; }
     qint64 wireBytes() const override { return 0; }
 
-    bool open_ = true;
+    bool open_ = false;
     QList<QByteArray> writes;
     QByteArray input;
     QString fault;
@@ -56,6 +66,14 @@ private:
             throw krn::Failure(
                 krn::Message{krn::strings::PortNotOpen, {QStringLiteral("/dev/fake")}});
     }
+    void note(const char* what) const
+    {
+        if (m_log)
+            *m_log << m_name + u' ' + QLatin1String(what);
+    }
+    QString m_name;
+    krn::LineKind m_kind = krn::LineKind::Serial;
+    QStringList* m_log = nullptr;
 };
 
 // "Sleeping" advances the fake clock to the next scripted batch or the
@@ -199,9 +217,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("body");
         const QString silent3 = NotFound + QStringLiteral(" 3");
         constexpr auto ACK = DeliveryKind::Acknowledged, BC = DeliveryKind::Broadcast,
-                       NO = DeliveryKind::NoAnswer, LF = DeliveryKind::LineFault;
+                       NO = DeliveryKind::NoAnswer, LF = DeliveryKind::LineFault,
+                       RF = DeliveryKind::Refused;
         // clang-format off
         QTest::newRow("nak, then ack") << 3 << 0u << Script{{10, hex("15"), {}}, {400, hex("06"), {}}} << ACK << 400u << QString();
+        QTest::newRow("15 06 in one batch is no ack") << 3 << 0u << Script{{10, hex("1506"), {}}} << RF << 3000u << "Send error!";
         QTest::newRow("ack at 2999 ms") << 3 << 0u << Script{{2999, hex("06"), {}}} << ACK << 2999u << QString();
         QTest::newRow("ack at 3000 ms") << 3 << 0u << Script{{3000, hex("06"), {}}} << NO << 3000u << silent3;
         QTest::newRow("broadcast, a nak") << 255 << 0u << Script{{5, hex("15"), {}}} << BC << 50u << QString();
@@ -242,6 +262,69 @@ private Q_SLOTS:
         QCOMPARE(PortMap::inPortOrder(listed),
                  QStringList({"/dev/ttyACM0", "/dev/ttyS1", "/dev/ttyS10", "/dev/ttyUSB1",
                               "/dev/ttyUSB2", "/dev/ttyUSB10"}));
+    }
+
+    void parse_data()
+    {
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("parsed"); // kind, host, host:port; or the failure's text id
+        const auto bad = [](const char* name, const char* address, int id) {
+            QTest::newRow(name) << QString::fromUtf8(address) << QString::number(id);
+        };
+        // clang-format off
+        QTest::newRow("raw") << "tcp://192.168.1.20:4001" << "tcp 192.168.1.20 192.168.1.20:4001";
+        QTest::newRow("scheme in capitals") << "TCP://dev-server:1" << "tcp dev-server dev-server:1";
+        QTest::newRow("IPv6 in brackets, blanks and a slash") << " rfc2217://[::1]:65535/ " << "rfc2217 ::1 [::1]:65535";
+        // clang-format on
+        bad("no port", "tcp://dev-server", strings::NetNoPort);
+        bad("empty port", "tcp://dev-server:", strings::NetNoPort);
+        bad("IPv6 without a port", "tcp://[::1]", strings::NetNoPort);
+        bad("no host", "tcp://:4001", strings::NetNoHost);
+        bad("IPv6 without brackets", "rfc2217://::1:4001", strings::NetNoHost);
+        bad("port 0", "tcp://h:0", strings::NetBadPort);
+        bad("port 65536", "tcp://h:65536", strings::NetBadPort);
+        bad("port with a letter", "tcp://h:40O1", strings::NetBadPort);
+        bad("another scheme", "telnet://h:23", strings::NetNotAnAddress);
+    }
+    void parse()
+    {
+        QFETCH(QString, address);
+        QString parsed;
+        try {
+            const NetAddress net = NetAddress::parse(address);
+            const bool rfc2217 = net.kind == NetAddress::Kind::Rfc2217;
+            parsed = QStringList{rfc2217 ? "rfc2217" : "tcp", net.host, net.hostPort()}.join(u' ');
+        } catch (const Failure& f) {
+            parsed = QString::number(f.message().id);
+            // The message names what the operator wrote.
+            QCOMPARE(f.message().args.value(0).literal, address.trimmed());
+        }
+        QTEST(parsed, "parsed");
+    }
+
+    // Each address opens the line it names, and the operations after it go
+    // there. A malformed address is refused before anything is closed; a line
+    // of another kind never stays open behind the one opened now. (The real
+    // lines behind it: the real-lines test.)
+    void picksByAddress()
+    {
+        QStringList log;
+        AnyLine line{std::make_unique<FakePort>("serial", LineKind::Serial, log),
+                     std::make_unique<FakePort>("tcp", LineKind::RawTcp, log),
+                     std::make_unique<FakePort>("rfc2217", LineKind::Rfc2217, log)};
+        line.open(QStringLiteral("tcp://10.0.0.5:4001"), LineSettings{});
+        QVERIFY_THROWS_EXCEPTION(Failure, line.open(QStringLiteral("rfc2217://10.0.0.5"), {}));
+        QVERIFY(line.isOpen());
+        for (const char* address : {"/dev/ttyS0", "rfc2217://10.0.0.5:2217"}) {
+            line.open(QLatin1String(address), LineSettings{});
+            line.write("x");
+        }
+        QCOMPARE(line.kind(), LineKind::Rfc2217);
+        line.setSpeed(LineSettings{});
+        line.close();
+        QCOMPARE(log.join(u','), QStringLiteral("tcp open,tcp close,serial open,serial write,"
+                                                "serial close,rfc2217 open,rfc2217 write,"
+                                                "rfc2217 speed,rfc2217 close"));
     }
 };
 
