@@ -1,3 +1,4 @@
+#include "support/fakefinderline.h"
 #include "support/windowrig.h"
 #include "window/finderdialog.h"
 
@@ -9,29 +10,6 @@
 #include <QPushButton>
 #include <QtTest>
 
-namespace {
-
-// Screen 1 at 9600, when it answers at all.
-class OneScreenLine : public krn::FinderLine {
-public:
-    explicit OneScreenLine(bool answers) : m_answers(answers) {}
-    bool open(qint32) override { return true; }
-    bool setSpeed(qint32) override { return true; }
-    bool speedIsOurs() const override { return true; }
-    void close() override {}
-    krn::ProbeReply probe(qint32 screen, std::chrono::milliseconds,
-                          std::chrono::milliseconds) override
-    {
-        return {m_answers && screen == 1 ? QByteArray(1, 0x06) : QByteArray(), 4, 0, false};
-    }
-    krn::ProbeReply listen(std::chrono::milliseconds) override { return {}; }
-
-private:
-    bool m_answers;
-};
-
-} // namespace
-
 class TestFinderDialog : public QObject {
     Q_OBJECT
 private Q_SLOTS:
@@ -41,7 +19,9 @@ private Q_SLOTS:
     void afterTheSearch()
     {
         for (const bool answers : {true, false}) {
-            OneScreenLine line(answers);
+            krn::test::FakeFinderLine line; // screen 1 at 9600 answers after 4 ms
+            if (answers)
+                line.screens = {{9600, 1, 4}};
             krn::FinderDialog dialog(line);
             dialog.search(krn::FinderPlan{{9600}, {0, 1, 2}, {}, false});
             QCOMPARE(dialog.statusLabel().text(),
