@@ -201,7 +201,6 @@ private Q_SLOTS:
         };
         const char* corners = "--speeds 9600,57600 --screens 0,1,127,253,254";
         row("--speed 57600 --screen 254", corners, "57600:254", 13);
-        row("--speed 9600 --screen 0,254 --broadcast-ack", corners, "9600:0 9600:254", 14);
         row("--speed 57600 --screen 3,254 --broadcast-ack",
             "--first --speeds 9600,57600 --screens 254,3", "57600:254", 4);
         row("--mode silent", corners, "", 12);
