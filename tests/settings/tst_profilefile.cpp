@@ -256,10 +256,13 @@ private Q_SLOTS:
 
     // Beside the executable when its folder is its own and writable; else
     // per user, starting from a copy of the file beside it where the
-    // operator has none yet. `listed`: the system folder given ("" none,
-    // "bin" the executable's, "." the one holding it, as Program Files holds
-    // krntools). `folder`: the executable's is "read-only" or "missing", else
-    // writable. `width`: Send_Width of the file used (-1 none).
+    // operator has none yet; where neither can be written, the file that is
+    // there, the operator's own first, and choices kept in memory. `listed`:
+    // the system folder given ("" none, "bin" the executable's, "." the one
+    // holding it, as Program Files holds krntools). `folder`: the
+    // executable's is "read-only" or "missing", both it and the per-user one
+    // "all read-only", else writable. `width`: Send_Width of the file used
+    // (-1 none).
     void location_data()
     {
         QTest::addColumn<QString>("listed");
@@ -270,6 +273,7 @@ private Q_SLOTS:
         QTest::addColumn<int>("width");
         const QByteArray none, shipped = "[About]\nSend_Width=64\n",
                                own = "[About]\r\nSend_Width=8\r\n";
+        const char* const stuck = "all read-only";
         // clang-format off
         QTest::newRow("portable") << "" << "" << none << none << true << -1;
         QTest::newRow("portable with its file") << "" << "" << shipped << none << true << 64;
@@ -278,6 +282,9 @@ private Q_SLOTS:
         QTest::newRow("copied once") << "bin" << "" << shipped << own << false << 8;
         QTest::newRow("read-only, file copied") << "" << "read-only" << shipped << none << false << 64;
         QTest::newRow("missing") << "" << "missing" << none << none << false << -1;
+        QTest::newRow("nowhere to write, beside only") << "" << stuck << shipped << none << true << 64;
+        QTest::newRow("nowhere to write, per-user first") << "" << stuck << shipped << own << false << 8;
+        QTest::newRow("nowhere to write, no file") << "" << stuck << none << none << true << -1;
         // clang-format on
     }
     void location()
@@ -290,64 +297,36 @@ private Q_SLOTS:
         QFETCH(int, width);
         const QString root = m_dir.filePath(QTest::currentDataTag());
         const QString app = root + "/app", exe = app + "/bin", config = root + "/config/krntools";
+        const bool stuck = folder == "all read-only";
         std::optional<ReadOnlyTree> tree;
-        if (folder == "read-only") {
+        if (stuck)
+            tree.emplace(root,
+                         QMap<QString, QByteArray>{{"app/bin/krntools.ini", beside},
+                                                   {"config/krntools/krntools.ini", perUser}});
+        else if (folder == "read-only")
             tree.emplace(app, QMap<QString, QByteArray>{{"bin/krntools.ini", beside}});
-            if (!tree->refuses())
-                QSKIP("no folder here refuses new files");
-        } else if (folder.isEmpty()) {
-            QDir().mkpath(exe);
+        if (tree && !tree->refuses())
+            QSKIP("no folder here refuses new files");
+        if (folder.isEmpty() && QDir().mkpath(exe))
             fileWith(exe + "/krntools.ini", beside);
-        }
-        if (!perUser.isNull())
-            QDir().mkpath(config);
-        fileWith(config + "/krntools.ini", perUser);
+        if (!perUser.isNull() && !stuck && QDir().mkpath(config))
+            fileWith(config + "/krntools.ini", perUser);
 
         const QStringList system{listed.isEmpty() ? QString() : QDir(app).filePath(listed),
                                  "/usr/bin"};
         const krn::SettingsLocation where = krn::settingsLocationFor(exe, config, system);
         QCOMPARE(where.path, (keptBeside ? exe : config) + "/krntools.ini");
-        QVERIFY(where.persistent);
+        QCOMPARE(where.persistent, !stuck);
         krn::ProfileFile file(where);
         QCOMPARE(file.readInt(u"About", u"Send_Width", -1), width);
-        QVERIFY(file.writeText(u"About", u"Send_Port", "9600"));
-        QCOMPARE(QDir(config).exists(), !keptBeside);
-        QCOMPARE(QDir(exe).entryList(QDir::Files).size(), int(keptBeside || !beside.isNull()));
-        if (!keptBeside)
+        // Refused where nothing can be written: kept in memory, as inMemory() shows.
+        QCOMPARE(file.writeText(u"About", u"Send_Port", "9600"), !stuck);
+        if (!stuck) {
+            QCOMPARE(QDir(config).exists(), !keptBeside);
+            QCOMPARE(QDir(exe).entryList(QDir::Files).size(), int(keptBeside || !beside.isNull()));
+        }
+        if (!keptBeside || stuck)
             QCOMPARE(contents(exe + "/krntools.ini"), beside);
-    }
-
-    // Neither the executable's folder nor the per-user one can be written:
-    // the file that is there is read (1 beside, 2 per-user, -1 none), choices
-    // stay in memory, the file beside is left as it was.
-    void unwritable_data()
-    {
-        QTest::addColumn<QByteArray>("beside"); // null: no file
-        QTest::addColumn<QByteArray>("perUser");
-        QTest::addColumn<int>("reads");
-        QTest::newRow("beside only") << QByteArray("[About]\nA=1\n") << QByteArray() << 1;
-        QTest::newRow("per-user first")
-            << QByteArray("[About]\nA=1\n") << QByteArray("[About]\r\nA=2\r\n") << 2;
-        QTest::newRow("no file") << QByteArray() << QByteArray() << -1;
-    }
-    void unwritable()
-    {
-        QFETCH(QByteArray, beside);
-        QFETCH(QByteArray, perUser);
-        QFETCH(int, reads);
-        const QString root = m_dir.filePath(QTest::currentDataTag());
-        const QString exe = root + "/bin", config = root + "/config/krntools";
-        const ReadOnlyTree tree(
-            root, {{"bin/krntools.ini", beside}, {"config/krntools/krntools.ini", perUser}});
-        if (!tree.refuses())
-            QSKIP("no folder here refuses new files");
-        const krn::SettingsLocation where = krn::settingsLocationFor(exe, config);
-        QCOMPARE(where.path, (reads == 2 ? config : exe) + "/krntools.ini");
-        QVERIFY(!where.persistent);
-        krn::ProfileFile file(where);
-        QCOMPARE(file.readInt(u"About", u"A", -1), reads);
-        QVERIFY(!file.writeText(u"About", u"B", "3")); // kept in memory, as inMemory() shows
-        QCOMPARE(contents(exe + "/krntools.ini"), beside.isNull() ? QByteArray() : beside);
     }
 };
 

@@ -18,31 +18,19 @@ using krn::test::VScreenProcess;
 
 namespace {
 
-// The frames a screen logged, each as hex with its sequence number and its
-// checksum masked: the sequence numbering of a line differs from a single
-// command's, what the screen is told does not.
-QStringList framesOf(const VScreenProcess& screen)
+// The frames in a screen's log lines ("... | 5A A5 ... | ...") or a dry run's
+// ("...: 5A A5 ..."), with the sequence number and the checksum masked: the
+// numbering of a line differs from a single command's, what the screen is
+// told does not.
+QStringList framesOf(const QStringList& lines)
 {
     QStringList frames;
-    for (const QString& line : screen.logLines()) {
-        if (!line.contains(QLatin1String(" cmd ")))
+    for (const QString& line : lines) {
+        const qsizetype at = line.indexOf(QLatin1String("5A A5 "));
+        if (at < 0)
             continue;
-        QStringList bytes = line.section(QStringLiteral(" | "), 1, 1).split(u' ');
-        if (bytes.size() > 5)
-            bytes[4] = bytes.last() = QStringLiteral("..");
-        frames << bytes.join(u' ');
-    }
-    return frames;
-}
-
-// The same from a dry run's output.
-QStringList framesOf(const QString& dryRun)
-{
-    QStringList frames;
-    for (const QString& line : dryRun.split(u'\n', Qt::SkipEmptyParts)) {
-        QStringList bytes = line.section(QStringLiteral(": "), 1).split(u' ');
-        if (bytes.size() > 5)
-            bytes[4] = bytes.last() = QStringLiteral("..");
+        QStringList bytes = line.mid(at).section(QStringLiteral(" | "), 0, 0).split(u' ');
+        bytes[4] = bytes.last() = QStringLiteral("..");
         frames << bytes.join(u' ');
     }
     return frames;
@@ -96,16 +84,17 @@ private Q_SLOTS:
         QCOMPARE(QJsonDocument::fromJson(lines.last().toUtf8()).object()["delivered"].toInt(), 3);
 
         const auto single = [&](const QString& device, const QStringList& args) {
-            return framesOf(runCli(ini + QStringList{"--dry-run", "--port", device} + args).out);
+            return framesOf(
+                runCli(ini + QStringList{"--dry-run", "--port", device} + args).out.split(u'\n'));
         };
         QTest::qWait(200);
-        QCOMPARE(framesOf(a),
+        QCOMPARE(framesOf(a.logLines()),
                  single(a.device(), {"panel", "--screen", "1", "--width", "128", "--height", "32",
                                      "--colour", "dual", "--scan", "0"}) +
                      single(a.device(), {"hardware", "--screen", "2", "--password", "427163",
                                          "--oe", "1", "--byte-order", "0", "--invert", "1",
                                          "--wraps", "8", "--wrap-mode", "3"}));
-        QCOMPARE(framesOf(b),
+        QCOMPARE(framesOf(b.logLines()),
                  single(b.device(), {"panel", "--screen", "7", "--speed", "19200", "--width", "256",
                                      "--height", "64", "--colour", "single", "--scan", "3"}) +
                      single(b.device(), {"clock", "--screen", "7", "--speed", "19200", "--language",
