@@ -31,50 +31,79 @@ private Q_SLOTS:
         QVERIFY2(QFileInfo(cliExecutable()).isExecutable(), qPrintable(cliExecutable()));
     }
 
-    // Usage errors are told on standard error in the chosen language and end
-    // with 2; --help, --version and dry runs end with 0; a port that cannot
-    // be opened ends with 3. None of them sends anything.
-    void contract_data()
+    // Runs on the remembered port, 4, where the virtual screen plays screens 1
+    // and 2 in `mode`. Usage errors are told on standard error in the chosen
+    // language and end with 2; --help, --version and dry runs end with 0; a
+    // port that cannot be opened ends with 3; none of them sends anything.
+    // After a delivered change of the remembered screen the settings follow
+    // it; for another screen, or when nothing answered, they stay. A
+    // delivered clock, drawn without a display, is remembered as the window
+    // remembers it; the hardware options go out with the gate's password.
+    void runs_data()
     {
         QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("mode");
         QTest::addColumn<int>("status");
         QTest::addColumn<QString>("out"); // all of standard output when it ends a line, else a part
         QTest::addColumn<QString>("err"); // a part of standard error
-        const auto row = [](const char* name, const char* args, int status, const char* out,
-                            const char* err) {
-            QTest::addRow("%s", name)
-                << QString(args).split(u' ') << status << QString(out) << QString(err);
+        QTest::addColumn<int>("frames");  // that reached the screen
+        QTest::addColumn<QString>("after"); // the settings below, afterwards
+        const auto row = [](const char* name, const char* args, const char* mode, int status,
+                            const char* out, const char* err, int frames,
+                            const char* after = "9600/1/0/宋体/12") {
+            QTest::addRow("%s", name) << QString(args).split(u' ') << QString(mode) << status
+                                      << QString(out) << QString(err) << frames << QString(after);
         };
-        row("usage error", "--lang zh_CN number 256", 2, "", "number 256 超出 0 到 255 的范围。");
-        row("help", "--help", 0, "find [--speeds LIST] [--screens LIST]", "");
-        row("version", "--version", 0, qPrintable("krntools-cli " + QString(krn::kVersion)), "");
+        const char* ok = "Set parameter ok!";
+        row("usage error", "--lang zh_CN number 256", "ack", 2, "",
+            "number 256 超出 0 到 255 的范围。", 0);
+        row("help", "--help", "ack", 0, "find [--speeds LIST] [--screens LIST]", "", 0);
+        row("version", "--version", "ack", 0, qPrintable("krntools-cli " + QString(krn::kVersion)),
+            "", 0);
         row("dry-run panel json",
             "--dry-run --json --port /dev/null --speed 57600 --screen 3,4 panel --width 300 "
             "--height 32 --colour dual --scan 2",
-            0,
+            "ack", 0,
             R"({"command":"panel","frame":"5A A5 19 03 00 0B 00 00 01 2C 00 20 01 02 00 00 00 00 00 00 00 00 00 00 00 E0","screen":3,"speed":57600})"
             "\n"
             R"({"command":"panel","frame":"5A A5 19 04 01 0B 00 00 01 2C 00 20 01 02 00 00 00 00 00 00 00 00 00 00 00 E6","screen":4,"speed":57600})"
             "\n",
-            "");
+            "", 0);
         row("dry-run speed change",
-            "--dry-run --port /dev/null --speed 9600 --screen 255 speed 38400", 0,
-            "Screen 255 at 9600 bit/s, speed: 5A A5 07 FF 00 0D 02 08\n", "");
-        row("port not opened", "--port /nonexistent/no-such-device --screen 1 reset", 3,
-            "no-such-device", "");
+            "--dry-run --port /dev/null --speed 9600 --screen 255 speed 38400", "ack", 0,
+            "Screen 255 at 9600 bit/s, speed: 5A A5 07 FF 00 0D 02 08\n", "", 0);
+        row("port not opened", "--port /nonexistent/no-such-device --screen 1 reset", "ack", 3,
+            "no-such-device", "", 0);
+        row("speed 38400", "speed 38400", "ack", 0, ok, "", 1, "38400/1/0/宋体/12");
+        row("number 9", "number 9", "ack", 0, ok, "", 1, "9600/9/0/宋体/12");
+        row("number 9, silent", "number 9", "silent", 1, "can't be find", "", 1);
+        row("another screen's speed", "--screen 1,2 speed 38400", "ack", 0, ok, "", 2);
+        row("clock", "clock --language english --font Unifont --size 16", "ack", 0, ok, "", 29,
+            "9600/1/1/Unifont/16");
+        row("clock, wide glyphs too", "--lang zh_CN clock", "ack", 0, "设置参数完成", "", 29);
+        row("hardware",
+            "hardware --password 427163 --oe 1 --byte-order 0 --invert 1 --wraps 8 --wrap-mode 4",
+            "ack", 0, ok, "", 1);
     }
-    void contract()
+    void runs()
     {
         QFETCH(QStringList, args);
+        QFETCH(QString, mode);
         QFETCH(int, status);
         QFETCH(QString, out);
         QFETCH(QString, err);
+        QFETCH(int, frames);
         QTemporaryDir dir;
         VScreenProcess screen;
-        QVERIFY2(screen.start(), qPrintable(screen.errorText()));
-        // Every run may reach the screen through the remembered port.
+        QVERIFY2(screen.start({"--screen", "1,2", "--mode", mode}), qPrintable(screen.errorText()));
         krn::ProfileFile ini(dir.filePath("krntools.ini"));
-        ini.writeText(u"Ports", u"1", screen.device());
+        ini.writeText(u"Ports", u"4", screen.device());
+        ini.writeText(u"About", u"Send_Com", "3");
+        const QStringList keys{"Send_Port", "Send_Screen", "Send_Time", "Send_TimeFont",
+                               "Send_TimeSize"};
+        const QStringList before{"9600", "1", "0", "宋体", "12"};
+        for (int i = 0; i < keys.size(); ++i)
+            ini.writeText(u"About", keys[i], before[i]);
         const Run r = runCli(QStringList{"--ini", ini.path()} + args);
         QCOMPARE(r.status, status);
         if (out.isEmpty() || out.endsWith('\n'))
@@ -82,8 +111,13 @@ private Q_SLOTS:
         else
             QVERIFY2(r.out.contains(out), qPrintable(r.out));
         QVERIFY2(r.err.contains(err), qPrintable(r.err));
+        screen.waitForLines(frames);
         QTest::qWait(100);
-        QCOMPARE(screen.logLines(), QStringList());
+        QCOMPARE(screen.logLines().size(), frames);
+        QStringList values;
+        for (const QString& key : keys)
+            values << ini.readText(u"About", key, {});
+        QTEST(values.join(u'/'), "after");
     }
 
     // One connection for the batch, one line per screen in the language asked
@@ -128,58 +162,6 @@ private Q_SLOTS:
             "\n"
             R"({"delivered":1,"failed":[2,3],"summary":true,"targets":3})"
             "\n");
-    }
-
-    // What a run on the remembered port leaves in the settings: after a
-    // delivered change of the remembered screen they follow it; for another
-    // screen, or when nothing answered, they stay. A delivered clock, drawn
-    // without a display, is remembered as the window remembers it; the
-    // hardware options go out with the gate's password.
-    void settingsAfterARun_data()
-    {
-        QTest::addColumn<QStringList>("args");
-        QTest::addColumn<QString>("screenMode");
-        QTest::addColumn<int>("frames");
-        QTest::addColumn<QString>("after"); // the keys below, afterwards
-        const auto row = [](const char* args, const char* mode, int frames, const char* after) {
-            QTest::addRow("%s, %s", args, mode)
-                << QString(args).split(u' ') << QString(mode) << frames << QString(after);
-        };
-        row("speed 38400", "ack", 1, "38400/1/0/宋体/12");
-        row("number 9", "ack", 1, "9600/9/0/宋体/12");
-        row("number 9", "silent", 1, "9600/1/0/宋体/12");
-        row("--screen 1,2 speed 38400", "ack", 2, "9600/1/0/宋体/12");
-        row("clock --language english --font Unifont --size 16", "ack", 29, "9600/1/1/Unifont/16");
-        row("--lang zh_CN clock", "ack", 29, "9600/1/0/宋体/12"); // wide glyphs too
-        row("hardware --password 427163 --oe 1 --byte-order 0 --invert 1 --wraps 8 --wrap-mode 4",
-            "ack", 1, "9600/1/0/宋体/12");
-    }
-    void settingsAfterARun()
-    {
-        QFETCH(QStringList, args);
-        QFETCH(QString, screenMode);
-        QFETCH(int, frames);
-        QFETCH(QString, after);
-        QTemporaryDir dir;
-        VScreenProcess screen;
-        QVERIFY2(screen.start({"--screen", "1,2", "--mode", screenMode}),
-                 qPrintable(screen.errorText()));
-        krn::ProfileFile ini(dir.filePath("krntools.ini"));
-        ini.writeText(u"Ports", u"4", screen.device());
-        ini.writeText(u"About", u"Send_Com", "3");
-        const QStringList keys{"Send_Port", "Send_Screen", "Send_Time", "Send_TimeFont",
-                               "Send_TimeSize"};
-        const QStringList before{"9600", "1", "0", "宋体", "12"};
-        for (int i = 0; i < keys.size(); ++i)
-            ini.writeText(u"About", keys[i], before[i]);
-        const Run r = runCli(QStringList{"--ini", ini.path()} + args);
-        QVERIFY2(screen.waitForLines(frames), qPrintable(r.out + r.err));
-        QTest::qWait(100);
-        QCOMPARE(screen.logLines().size(), frames);
-        QStringList values;
-        for (const QString& key : keys)
-            values << ini.readText(u"About", key, {});
-        QCOMPARE(values.join(u'/'), after);
     }
 
     // The finder at the corners of speed and number, with and without
