@@ -64,9 +64,7 @@ private Q_SLOTS:
     void linkListsFollowAChange();
     void languages_data();
     void languages();
-    void logShortcut();
-    void portTip();
-    void clockTip();
+    void aids();
     void site_data();
     void site();
     void commission();
@@ -454,40 +452,22 @@ void TestWindow::languages()
              qPrintable(b.title + u'\n' + b.body));
 }
 
-// Ctrl+L and the context menu open the one viewer on the traffic log. (Ctrl+L
-// in a real X server, on the log a reset wrote: the log viewer's end-to-end test.)
-void TestWindow::logShortcut()
-{
-    QVERIFY(h->start());
-    QTest::keyClick(h->window.get(), Qt::Key_L, Qt::ControlModifier);
-    krn::LogViewer* viewer = h->window->aids().logViewer();
-    QVERIFY(viewer && viewer->isVisible());
-    QStringList menu; // the window's context menu, the site window's item added
-    for (const QAction* a : h->window->actions())
-        menu << a->text() + u' ' + a->shortcut().toString();
-    QCOMPARE(menu, (QStringList{u"Traffic log... Ctrl+L"_s, u"&Site... Ctrl+O"_s}));
-    QCOMPARE(h->window->contextMenuPolicy(), Qt::ActionsContextMenu);
-    h->window->aids().logAction()->trigger();
-    QCOMPARE(h->window->aids().logViewer(), viewer); // raised, not a second one
-}
-
-// The serial-port list names the device its item opens when the operator
-// hovers over it. (What the tip says of each kind of port: the port map's test.)
-void TestWindow::portTip()
+// The operator's aids. The serial-port list names the device its item opens
+// when the operator hovers over it (what the tip says of each kind of port:
+// the port map's test). Hovering over the clock preview shows the glyph cells
+// as the download would send them now (the English clock at 10.5 points,
+// picked after start-up): every lit bit of the rasterised table, and nothing
+// else, is red. Ctrl+L and the context menu open the one viewer on the
+// traffic log (Ctrl+L in a real X server, on the log a reset wrote: the log
+// viewer's end-to-end test).
+void TestWindow::aids()
 {
     h->system.devices = {{u"/dev/ttyACM0"_s, u"Arduino Uno"_s, {}, {}, {}},
                          {u"/dev/ttyUSB0"_s, u"FT232R USB UART"_s, u"FTDI"_s, u"A50285BI"_s, {}}};
-    QVERIFY(h->start("[About]\nSend_Com=1\n"));
-    const QString tip = hover(h->ui().ComboNo[1]);
-    QVERIFY2(tip.contains(u"串口2 opens /dev/ttyUSB0"_s), qPrintable(tip));
-}
+    QVERIFY(h->start("[About]\nSend_Com=1\nSend_TimeFont=宋体\nSend_TimeSize=12\n"));
+    const QString portTip = hover(h->ui().ComboNo[1]);
+    QVERIFY2(portTip.contains(u"串口2 opens /dev/ttyUSB0"_s), qPrintable(portTip));
 
-// Hovering over the clock preview shows the glyph cells as the download would
-// send them now (the English clock at 10.5 points, picked after start-up):
-// every lit bit of the rasterised table, and nothing else, is red.
-void TestWindow::clockTip()
-{
-    QVERIFY(h->start("[About]\nSend_TimeFont=宋体\nSend_TimeSize=12\n"));
     h->ui().ComboNo[8]->setCurrentIndex(1);
     h->window->ComboNo_Click(8);
     h->answer = [](QFont f) { return f.setPointSizeF(10.5), f; };
@@ -510,6 +490,17 @@ void TestWindow::clockTip()
             lit += std::popcount(quint8(byte));
     QVERIFY(lit > 0);
     QCOMPARE(red, lit * 4); // each glyph pixel drawn 2 x 2
+
+    QTest::keyClick(h->window.get(), Qt::Key_L, Qt::ControlModifier);
+    krn::LogViewer* viewer = h->window->aids().logViewer();
+    QVERIFY(viewer && viewer->isVisible());
+    QStringList menu; // the window's context menu, the site window's item added
+    for (const QAction* a : h->window->actions())
+        menu << a->text() + u' ' + a->shortcut().toString();
+    QCOMPARE(menu, (QStringList{u"Traffic log... Ctrl+L"_s, u"&Site... Ctrl+O"_s}));
+    QCOMPARE(h->window->contextMenuPolicy(), Qt::ActionsContextMenu);
+    h->window->aids().logAction()->trigger();
+    QCOMPARE(h->window->aids().logViewer(), viewer); // raised, not a second one
 }
 
 namespace {
