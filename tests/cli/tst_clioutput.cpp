@@ -118,9 +118,10 @@ private Q_SLOTS:
             "\n");
     }
 
-    // A screen found names its number and speed each in its place, also
-    // behind a device server's raw port, which keeps its own speed.
-    void found()
+    // The finder's lines: a screen found names its number and speed each in
+    // its place, also behind a device server's raw port, which keeps its own
+    // speed; the progress bar, how far the search has come.
+    void finderLines()
     {
         TargetReport r{254, 19200, "find", TargetOutcome::Found, 17, QByteArray(1, 6), 1, {}};
         QCOMPARE(krn::cli::foundLine(r, Language::English),
@@ -128,10 +129,6 @@ private Q_SLOTS:
         r.speed = 0;
         QCOMPARE(krn::cli::foundLine(r, Language::English),
                  "Found screen 254 at the device server's own line speed (answer 06, 17 ms).");
-    }
-
-    void progress()
-    {
         QCOMPARE(krn::cli::progressLine({true, 9600, 17, 0, 1024, 1}, Language::English, 10),
                  "[..........] 9600 bit/s, broadcast, found 1");
         QCOMPARE(krn::cli::progressLine({false, 9600, 17, 512, 1024, 1}, Language::English, 10),

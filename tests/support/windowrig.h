@@ -4,8 +4,8 @@
 // edge and presenter (FormRig), and the real KRN_Tools window as main() wires
 // it (WindowRig). Boxes are recorded, the clock and the font chooser fixed.
 
+#include "core/messages.h"
 #include "support/enginerig.h"
-#include "support/recordingboxes.h"
 #include "window/fontchooser.h"
 #include "window/formrequest.h"
 #include "window/krn_tools.h"
@@ -37,11 +37,17 @@ inline krn::FormSnapshot typicalForm()
     return {0, "9600", "1", 0, "300.5", "32", 2, 1, 3, "254.5", {1, 0, 1, 0, 2}, "6"};
 }
 
-// Boxes recorded; `shown` runs while each one stands.
-struct Boxes : RecordingBoxes {
+struct RecordedBox {
+    QString body;
+    QString title;
+    krn::MessageIcon icon;
+};
+
+// Message boxes recorded instead of shown; `shown` runs while each one stands.
+struct Boxes : krn::MessageSink {
     void show(const QString& body, const QString& title, krn::MessageIcon icon) override
     {
-        RecordingBoxes::show(body, title, icon);
+        boxes.append({body, title, icon});
         if (shown)
             shown();
     }
@@ -54,6 +60,7 @@ struct Boxes : RecordingBoxes {
                        b.body;
         return all.join(u'\n');
     }
+    QList<RecordedBox> boxes;
     std::function<void()> shown;
 };
 
