@@ -202,7 +202,11 @@ private Q_SLOTS:
         // frame sender's scripted replies.)
         QVERIFY(pty.write(hex("06")));
         QVERIFY(QTest::qWaitFor([&] { return rig.engine.line.bytesWaiting() == 1; }, 2000));
-        QVERIFY(rig.send(0x0A, hex("00")) >= 3000);
+        // The link's own clock counts whole milliseconds, so the wait is told
+        // by the delivery, not timed here.
+        rig.send(0x0A, hex("00"));
+        QCOMPARE(rig.delivery.kind, DeliveryKind::NoAnswer);
+        QVERIFY(rig.delivery.ms >= 3000);
         QCOMPARE(rig.state.BusyFlag, qint16(1));
         QVERIFY(!rig.link.OpenPort(LinkTarget{2, {}, 9600, 1})); // port 2 is not mapped
         QCOMPARE(rig.state.BusyFlag, qint16(0));
