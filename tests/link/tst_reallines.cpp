@@ -180,7 +180,7 @@ private Q_SLOTS:
         QFETCH(QString, why);
         QFETCH(bool, held);
         PtyPair pty;
-        QVERIFY(pty.open());
+        QVERIFY2(pty.open(), qPrintable(pty.errorText()));
         Rig holder(pty.slavePath());
         if (held)
             QVERIFY(!holder.open());
